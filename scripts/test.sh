@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test suite: the host tests,
+# the same tests under AddressSanitizer/UBSan, and the Windows build's tests and
+# end-to-end scripts under Wine on a virtual X display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash .ci/install-deps.sh
+
+jobs=$(nproc)
+step() { printf '\n=== %s\n' "$*"; }
+
+step "host build and tests"
+cmake --preset host -DMORV_WERROR=ON >/dev/null
+cmake --build --preset host -j "$jobs"
+ctest --preset host -j "$jobs"
+
+step "host tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset host-asan -DMORV_WERROR=ON >/dev/null
+cmake --build --preset host-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset host-asan -j "$jobs"
+
+step "win32 build"
+cmake --preset win32 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
+cmake --build --preset win32 -j "$jobs"
+
+step "win32 tests under Wine"
+. scripts/wine-session.sh
+morv_wine_start xvfb
+# One at a time: the tests share one display, one registry and one wineserver.
+ctest --preset win32 -j 1

@@ -1,0 +1,5 @@
+# Portable tests: built by every preset.
+set(MORV_HOST_TESTS ${CMAKE_CURRENT_LIST_DIR})
+morv_add_test(fern_store_test SOURCES ${MORV_HOST_TESTS}/segment_store_test.cpp LIBS morv_fern)
+morv_add_test(fern_generator_test SOURCES ${MORV_HOST_TESTS}/generator_test.cpp LIBS morv_fern)
+morv_add_test(fern_precompute_test SOURCES ${MORV_HOST_TESTS}/precompute_test.cpp LIBS morv_fern)
