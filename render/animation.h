@@ -29,19 +29,42 @@ struct AnimationState {
 };
 
 AnimationState& Animation();
+// Back to the process-start state: vertical, depth 0, no pause, no levels,
+// no size; the normal tick interval and the start colour, so that even a
+// state nobody has set up ticks safely.
 void ResetAnimation(AnimationState& state);
 
+// What a saver window's creation sets: its client size, the tick interval for
+// the "Fast Madness" setting, the start colour and no pause. The orientation,
+// the current depth level and the level counts stay as they are.
+void StartAnimation(AnimationState& state, int clientWidth, int clientHeight, bool fastMadness);
+
 // Takes over the level counts and the state a precomputation run leaves.
+// Completed: vertical fern, depth level 0. Stopped (aborted or out of memory):
+// the depth level that was about to be computed, orientation unchanged; the
+// end-of-fern test (at or beyond the fern's last level) keeps that safe.
 void ApplyPrecomputeResult(AnimationState& state, const PrecomputeResult& result);
 
-// One WM_TIMER tick.
-void AnimationTick(AnimationState& state, const FernStore& store, DrawSink& sink);
+// Pause ticks between two ferns, as the negative start of the pause counter:
+// -4000 / interval, truncated (-80 at 50 ms, -400 at 10 ms).
+int PauseCounterStart(int tickIntervalMs);
 
-// Draws every Segment of level d of the fern the orientation selects, then flushes.
+enum class TickKind { Pause, EndOfFern, Drawing };
+
+// One WM_TIMER tick. Returns which of the three it was (for tests and tools;
+// the window procedure ignores it).
+TickKind AnimationTick(AnimationState& state, const FernStore& store, DrawSink& sink);
+
+// Draws every Segment of level d of the fern the orientation selects, then
+// flushes once, also when the level is empty or d lies outside 0..249.
 void DrawDepthLevel(const AnimationState& state, const FernStore& store, DrawSink& sink, int d);
 void DrawSegment(const AnimationState& state, DrawSink& sink, int startX, int startY, int endX,
                  int endY);
 void DrawPartialSegment(const AnimationState& state, DrawSink& sink, int startX, int startY,
                         int endX, int endY, int tipFraction);
+
+// Client pixels to normalised device coordinates, on the stored client size.
+double DeviceX(const AnimationState& state, int x);
+double DeviceY(const AnimationState& state, int y);
 
 }  // namespace morv

@@ -1,23 +1,32 @@
 // morvessantique-tool: looks at the ferns the saver would compute for a screen
-// size, without a window. Output is plain text with \n line ends on every platform.
+// size, and at how it draws them, without a window. Output is plain text with
+// \n line ends on every platform.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "animation.h"
 #include "precompute.h"
+#include "recording_sink.h"
 #include "segment_store.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include "gl_sink.h"
+#include "headless_gl.h"
+#include "png_file.h"
 #endif
 
 namespace {
 
 constexpr int MaxDimension = 16384;
+// About 55 hours of the saver at 50 ms a tick; keeps the count an int.
+constexpr long MaxTicks = 10000000;
 constexpr int ExitUsage = 2;
-constexpr int ExitNoMemory = 1;
+constexpr int ExitFailure = 1;
 
 const char kUsage[] =
     "usage: morvessantique-tool COMMAND WIDTHxHEIGHT [ARGS]\n"
@@ -29,11 +38,34 @@ const char kUsage[] =
     "  stats WIDTHxHEIGHT   level and segment counts of the vertical and horizontal fern\n"
     "  dump WIDTHxHEIGHT    every segment in chain order, vertical fern first:\n"
     "                       V|H depth startX startY endX endY tipFraction\n"
-    "  --help               this text\n";
+    "  trace WIDTHxHEIGHT TICKS [--fast]\n"
+    "                       the drawing operations of the animation's first TICKS\n"
+    "                       timer ticks, one per line:\n"
+    "                       clear | color R G B | line X1 Y1 X2 Y2 | flush\n"
+    "                       (X and Y in device coordinates -1..1, printed with %.17g);\n"
+    "                       the pause ticks and the tick that ends a fern print nothing\n"
+    "  png WIDTHxHEIGHT TICKS --out FILE [--fast]\n"
+    "                       draws the same ticks with OpenGL on an offscreen surface\n"
+    "                       and writes the picture to FILE as an RGB PNG\n"
+    "                       (Linux builds only)\n"
+    "  --help               this text\n"
+    "\n"
+    "TICKS is a whole number from 0 to 10000000. The animation starts as the saver\n"
+    "does: vertical fern first, colour 0 255 0, one depth level per 50 ms tick and a\n"
+    "pause of 80 ticks after each fern; --fast (the \"Fast Madness\" setting) ticks\n"
+    "every 10 ms, so the pause is 400 ticks.\n"
+    "\n"
+    "exit status: 0 done, 1 out of memory or the output could not be made,\n"
+    "2 bad command line.\n";
 
 int UsageError(const char* what) {
   std::fprintf(stderr, "morvessantique-tool: %s (try --help)\n", what);
   return ExitUsage;
+}
+
+int Failure(const char* what, const char* detail) {
+  std::fprintf(stderr, "morvessantique-tool: %s: %s\n", what, detail);
+  return ExitFailure;
 }
 
 // Strict WIDTHxHEIGHT: decimal digits only, each side 1..16384.
@@ -61,6 +93,53 @@ bool ParseSize(const char* text, int* width, int* height) {
   return true;
 }
 
+// Strict TICKS: decimal digits only (no sign, no spaces), 0..MaxTicks.
+bool ParseTicks(const char* text, int* ticks) {
+  if (*text == '\0') return false;
+  long value = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = value * 10 + (*p - '0');
+    if (value > MaxTicks) return false;
+  }
+  *ticks = static_cast<int>(value);
+  return true;
+}
+
+// The animation's command line: WIDTHxHEIGHT TICKS, then --fast and (png) --out FILE.
+struct AnimationArgs {
+  int width;
+  int height;
+  int ticks;
+  bool fast;
+  const char* out;
+};
+
+// Returns 0 when the arguments are good, else the usage error's exit code.
+int ParseAnimationArgs(int argc, char** argv, bool wantsOut, AnimationArgs* args) {
+  *args = AnimationArgs{0, 0, 0, false, nullptr};
+  if (argc < 4) return UsageError("expected WIDTHxHEIGHT and TICKS");
+  if (!ParseSize(argv[2], &args->width, &args->height)) {
+    return UsageError("size must be WIDTHxHEIGHT, each from 1 to 16384");
+  }
+  if (!ParseTicks(argv[3], &args->ticks)) {
+    return UsageError("TICKS must be a whole number from 0 to 10000000");
+  }
+  for (int i = 4; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--fast" && !args->fast) {
+      args->fast = true;
+    } else if (option == "--out" && wantsOut && args->out == nullptr) {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return UsageError("--out needs a FILE");
+      args->out = argv[++i];
+    } else {
+      return UsageError("unexpected or repeated argument after TICKS");
+    }
+  }
+  if (wantsOut && args->out == nullptr) return UsageError("png needs --out FILE");
+  return 0;
+}
+
 // Computes both ferns into the saver's store; false when memory ran out.
 bool Compute(int width, int height, morv::PrecomputeResult* result) {
   morv::FernStore& store = morv::Store();
@@ -77,7 +156,7 @@ bool Compute(int width, int height, morv::PrecomputeResult* result) {
 
 int Stats(int width, int height) {
   morv::PrecomputeResult result;
-  if (!Compute(width, height, &result)) return ExitNoMemory;
+  if (!Compute(width, height, &result)) return ExitFailure;
   const morv::FernStore& store = morv::Store();
   std::printf("vertical levels %d segments %lld\n", result.verticalLevels,
               static_cast<long long>(morv::ChainLength(store.vertical[0])));
@@ -89,7 +168,7 @@ int Stats(int width, int height) {
 
 int Dump(int width, int height) {
   morv::PrecomputeResult result;
-  if (!Compute(width, height, &result)) return ExitNoMemory;
+  if (!Compute(width, height, &result)) return ExitFailure;
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
   const morv::FernStore& store = morv::Store();
@@ -108,6 +187,55 @@ int Dump(int width, int height) {
   return 0;
 }
 
+// The saver's start: a completed precomputation on a freshly created window.
+bool StartFerns(const AnimationArgs& args) {
+  morv::PrecomputeResult result;
+  if (!Compute(args.width, args.height, &result)) return false;
+  morv::AnimationState& animation = morv::Animation();
+  morv::ResetAnimation(animation);
+  morv::StartAnimation(animation, args.width, args.height, args.fast);
+  morv::ApplyPrecomputeResult(animation, result);
+  return true;
+}
+
+void RunTicks(int ticks, morv::DrawSink& sink) {
+  for (int i = 0; i < ticks; ++i) morv::AnimationTick(morv::Animation(), morv::Store(), sink);
+}
+
+int Trace(const AnimationArgs& args) {
+  if (!StartFerns(args)) return ExitFailure;
+  static char buffer[1 << 16];
+  std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  morv::PrintingSink sink(stdout);
+  RunTicks(args.ticks, sink);
+  morv::FreeFerns(morv::Store());
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    return Failure("trace", "could not write the output");
+  }
+  return 0;
+}
+
+#ifndef _WIN32
+int Png(const AnimationArgs& args) {
+  if (!StartFerns(args)) return ExitFailure;
+  morv::HeadlessGl gl;
+  std::string error;
+  if (!morv::CreateHeadlessGl(gl, args.width, args.height, &error)) {
+    morv::FreeFerns(morv::Store());
+    return Failure("no offscreen OpenGL surface", error.c_str());
+  }
+  morv::GlSink sink;
+  RunTicks(args.ticks, sink);
+  const std::vector<std::uint8_t> rgb = morv::ReadRgbTopDown(gl);
+  morv::DestroyHeadlessGl(gl);
+  morv::FreeFerns(morv::Store());
+  if (!morv::WritePngRgb(args.out, args.width, args.height, rgb, &error)) {
+    return Failure(args.out, error.c_str());
+  }
+  return 0;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,6 +247,18 @@ int main(int argc, char** argv) {
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
     return 0;
+  }
+  if (command == "trace" || command == "png") {
+#ifdef _WIN32
+    if (command == "png") return UsageError("png is not available in Windows builds");
+#endif
+    AnimationArgs args;
+    const int bad = ParseAnimationArgs(argc, argv, command == "png", &args);
+    if (bad != 0) return bad;
+#ifndef _WIN32
+    if (command == "png") return Png(args);
+#endif
+    return Trace(args);
   }
   if (command != "stats" && command != "dump") return UsageError("unknown command");
   if (argc != 3) return UsageError("expected exactly one WIDTHxHEIGHT");
