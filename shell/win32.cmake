@@ -1,0 +1,1 @@
+# Win32 part of the shell: filled in below.
