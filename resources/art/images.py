@@ -126,32 +126,46 @@ def fern_icon(size):
                     if 0 <= xx < big and 0 <= yy < big and (xx + 0.5 - cx) ** 2 + (yy + 0.5 - cy) ** 2 <= r * r:
                         cover[yy][xx] = 1
 
-    def stem(x, y, angle, length, thick, depth):
-        # Each stem is a chain of short pieces that bends slightly, with side leaflets.
-        pieces = 7
-        for i in range(pieces):
-            nx = x + math.sin(angle) * length / pieces
-            ny = y - math.cos(angle) * length / pieces
-            line(x, y, nx, ny, thick)
-            if depth > 0 and i >= 1:
-                side = 1 if i % 2 else -1
-                leaf = length * 0.42 * (1 - i / (pieces + 1))
-                stem(nx, ny, angle + side * 1.05, leaf, max(thick * 0.6, scale * 0.9), depth - 1)
-            x, y = nx, ny
-            angle += 0.09
+    # A frond: a stem that bends to the right, with pairs of leaflets that shrink
+    # towards the tip; the stem is drawn dark, the leaflets light.
+    leaves = [[0] * big for _ in range(big)]
 
-    stem(big * 0.42, big * 0.98, -0.12, big * 0.95, scale * 1.2, 1 if size < 32 else 2)
+    def frond(x, y, angle, length, pairs):
+        nonlocal cover
+        piece = length / pairs
+        for i in range(pairs):
+            nx = x + math.sin(angle) * piece
+            ny = y - math.cos(angle) * piece
+            line(x, y, nx, ny, scale * 1.3)
+            if i >= 1:
+                leaf = length * 0.36 * (1 - (i - 1) / pairs)
+                stem_cover = cover
+                cover = leaves
+                for side in (-1, 1):
+                    a = angle + side * 1.15
+                    line(nx, ny, nx + math.sin(a) * leaf, ny - math.cos(a) * leaf, scale * 1.5)
+                cover = stem_cover
+            x, y = nx, ny
+            angle += 0.07
+
+    frond(big * 0.40, big * 0.99, -0.22, big * 0.96, 9 if size >= 32 else 6)
+    for y in range(big):
+        for x in range(big):
+            if leaves[y][x] and not cover[y][x]:
+                cover[y][x] = 2
     rows = []
     for y in range(size):
         line_px = []
         for x in range(size):
-            n = sum(cover[y * scale + j][x * scale + i] for j in range(scale) for i in range(scale))
-            if n >= scale * scale * 0.6:
-                line_px.append(DARK_GREEN)
-            elif n >= scale * scale * 0.3:
-                line_px.append(GREEN)
-            else:
+            cells = [cover[y * scale + j][x * scale + i] for j in range(scale) for i in range(scale)]
+            stem_part = cells.count(1)
+            leaf_part = cells.count(2)
+            if stem_part + leaf_part < scale * scale * 0.35:
                 line_px.append(None)
+            elif stem_part >= leaf_part:
+                line_px.append(DARK_GREEN)
+            else:
+                line_px.append(GREEN)
         rows.append(line_px)
     return rows
 
