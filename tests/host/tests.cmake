@@ -5,3 +5,15 @@ morv_add_test(fern_generator_test SOURCES ${MORV_HOST_TESTS}/generator_test.cpp 
 morv_add_test(fern_precompute_test SOURCES ${MORV_HOST_TESTS}/precompute_test.cpp LIBS morv_fern)
 include(${MORV_HOST_TESTS}/shell.cmake OPTIONAL)
 include(${MORV_HOST_TESTS}/render.cmake OPTIONAL)
+
+# The ferns must not depend on x87 excess precision (the shipping 32-bit build's arithmetic).
+if(TARGET morv_fern_x87)
+  add_executable(fern_dump_sse ${MORV_HOST_TESTS}/fern_dump_main.cpp)
+  target_link_libraries(fern_dump_sse PRIVATE morv_fern)
+  add_executable(fern_dump_x87 ${MORV_HOST_TESTS}/fern_dump_main.cpp)
+  target_link_libraries(fern_dump_x87 PRIVATE morv_fern_x87)
+  add_test(NAME fern_x87_matches_sse
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/same-output.sh
+                   $<TARGET_FILE:fern_dump_sse> $<TARGET_FILE:fern_dump_x87>
+                   640x480 1366x768 1920x1080 333x157 2001x37 13x799)
+endif()
