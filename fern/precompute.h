@@ -44,6 +44,15 @@ int LevelCount(int rootLengthPixels);
 
 enum class PrecomputeOutcome { Completed, Aborted, OutOfMemory };
 
+// How each depth level is produced. Both fill the store identically.
+enum class PrecomputeMethod {
+  // Each live branch's geometry once, generation by generation: time
+  // proportional to the number of segments.
+  Generations,
+  // The generator's walk from the root for every depth level: the reference.
+  RootWalkPerLevel,
+};
+
 struct PrecomputeResult {
   PrecomputeOutcome outcome;
   int verticalLevels;
@@ -61,6 +70,7 @@ void FormatProgressLine(char (&out)[ProgressLineChars], FernOrientation fern, in
 // Fills `store` (tables cleared first, chains must already be freed) with both
 // ferns. Marks the store computed whatever the outcome.
 PrecomputeResult PrecomputeFerns(FernStore& store, int clientWidth, int clientHeight,
-                                 const ProgressPort& port, ProgressState& progress);
+                                 const ProgressPort& port, ProgressState& progress,
+                                 PrecomputeMethod method = PrecomputeMethod::Generations);
 
 }  // namespace morv
