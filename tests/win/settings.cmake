@@ -4,3 +4,15 @@ morv_add_test(settings_store_test
   SOURCES ${MORV_WIN_TESTS}/settings_store_test.cpp
   LIBS morv_settings
   TIMEOUT 120)
+
+morv_add_test(config_dialog_test
+  SOURCES ${MORV_WIN_TESTS}/config_dialog_test.cpp
+  LIBS morv_settings morv_saver_resources
+  TIMEOUT 180)
+
+# The same tests' counterpart for a build whose resources lack bitmap 104.
+morv_add_test(config_dialog_without_ok_bitmap_test
+  SOURCES ${MORV_WIN_TESTS}/config_dialog_test.cpp
+  LIBS morv_settings morv_saver_resources_without_ok_bitmap
+  TIMEOUT 60)
+target_compile_definitions(config_dialog_without_ok_bitmap_test PRIVATE MORV_WITHOUT_OK_BITMAP)
