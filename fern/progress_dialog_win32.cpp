@@ -1,0 +1,190 @@
+#include "progress_dialog_win32.h"
+
+#include "resource_ids.h"
+
+namespace morv {
+namespace {
+
+ProgressDialogState g_dialog{};
+ProgressDialogCalls g_calls{&::DialogBoxParamA};
+
+HWND OpenDialog(ProgressDialogState& dialog) { return dialog.window.load(); }
+
+// Where WM_USER and Escape put the cursor: the middle of a full-screen saver,
+// which is where the centred dialog sits.
+void MoveCursorToCentre(const ProgressDialogState& dialog) {
+  SetCursorPos(dialog.clientWidth / 2, dialog.clientHeight / 2);
+}
+
+bool CursorMoved(const ProgressDialogState& dialog) {
+  POINT now;
+  if (!dialog.startCursorKnown || !GetCursorPos(&now)) return false;
+  return now.x != dialog.startCursor.x || now.y != dialog.startCursor.y;
+}
+
+void OnInitDialog(HWND window) {
+  ProgressDialogState& dialog = ProgressDialog();
+  dialog.startCursorKnown = GetCursorPos(&dialog.startCursor) != FALSE;
+  dialog.window.store(window);
+  SetEvent(dialog.ready);
+  // The run may have ended without waiting for us (the dialog took too long to
+  // open): nobody else would close this dialog, so it closes itself.
+  if (dialog.finished.load()) EndDialog(window, 1);
+}
+
+void OnMouseMove() {
+  const ProgressDialogState& dialog = ProgressDialog();
+  if (dialog.clientWidth < FullSizeMinWidth) return;
+  if (CursorMoved(dialog)) Progress().abortFlag.store(1, std::memory_order_release);
+}
+
+// Sent before each depth level: turns movement anywhere, or Escape, into a
+// move onto the dialog, whose WM_MOUSEMOVE then raises the abort.
+void OnBeforeLevel() {
+  const ProgressDialogState& dialog = ProgressDialog();
+  if (dialog.clientWidth < FullSizeMinWidth) return;
+  if (CursorMoved(dialog)) MoveCursorToCentre(dialog);
+  if (GetAsyncKeyState(VK_ESCAPE) != 0) MoveCursorToCentre(dialog);
+}
+
+void SendBeforeLevel(void* context) {
+  const HWND window = OpenDialog(*static_cast<ProgressDialogState*>(context));
+  if (window != nullptr) SendMessageA(window, WM_USER, 0, 0);
+}
+
+void SetStatusText(void* context, int controlId, const char* text) {
+  const HWND window = OpenDialog(*static_cast<ProgressDialogState*>(context));
+  if (window != nullptr) SetDlgItemTextA(window, controlId, text);
+}
+
+// Waits for `object` while still answering messages that other threads send to
+// this thread's windows, so that a dialog thread which sends to the saver
+// window while it opens or closes cannot stall on us. Posted messages stay queued.
+bool WaitAnsweringSentMessages(HANDLE object, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
+    const DWORD result =
+        MsgWaitForMultipleObjects(1, &object, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+    if (result == WAIT_OBJECT_0) return true;
+    if (result != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+// Starts the dialog thread and waits until its dialog is open or has failed.
+// Returns the thread (null when it could not be started).
+HANDLE OpenProgressDialog(ProgressDialogState& dialog, int clientWidth, int clientHeight) {
+  dialog.window.store(nullptr);
+  dialog.finished.store(false);
+  dialog.clientWidth = clientWidth;
+  dialog.clientHeight = clientHeight;
+  dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (dialog.ready == nullptr) return nullptr;  // no way to meet the dialog: run without it
+  DWORD threadId = 0;
+  const HANDLE thread = CreateThread(nullptr, 0, ProgressDialogThread, nullptr, 0, &threadId);
+  if (thread == nullptr) {
+    CloseHandle(dialog.ready);
+    dialog.ready = nullptr;
+    return nullptr;
+  }
+  // Past the bound the run goes on without the dialog; should it open later,
+  // the port starts reaching it then, and it still closes at the end.
+  if (WaitAnsweringSentMessages(dialog.ready, ProgressDialogWaitMs)) {
+    const HWND window = OpenDialog(dialog);
+    if (window != nullptr) {
+      EnableWindow(window, TRUE);
+      SetFocus(window);
+    }
+  }
+  return thread;
+}
+
+void CloseProgressDialog(ProgressDialogState& dialog, HANDLE thread) {
+  if (thread == nullptr) return;
+  // `finished` before reading the window, and the dialog stores its window
+  // before reading `finished`: one of the two sides always ends the dialog.
+  dialog.finished.store(true);
+  const HWND window = OpenDialog(dialog);
+  if (window != nullptr) EndDialog(window, 1);
+  if (WaitAnsweringSentMessages(thread, ProgressDialogWaitMs)) {
+    CloseHandle(dialog.ready);
+    dialog.ready = nullptr;
+  }
+  // Otherwise the thread may still signal the event: leave it open.
+  CloseHandle(thread);
+}
+
+}  // namespace
+
+ProgressDialogState& ProgressDialog() { return g_dialog; }
+
+void ResetProgressDialog(ProgressDialogState& dialog) {
+  dialog.window.store(nullptr);
+  dialog.startCursor = POINT{0, 0};
+  dialog.startCursorKnown = false;
+  dialog.ready = nullptr;
+  dialog.finished.store(false);
+  dialog.clientWidth = 0;
+  dialog.clientHeight = 0;
+}
+
+ProgressDialogCalls& ProgressDialogPlatform() { return g_calls; }
+
+void ResetProgressDialogPlatform(ProgressDialogCalls& calls) {
+  calls.dialogBoxParam = &::DialogBoxParamA;
+}
+
+DWORD WINAPI ProgressDialogThread(LPVOID) {
+  ProgressDialogPlatform().dialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS),
+                                          nullptr, ProgressDialogProc, 0);
+  // Ended, or never made: either way there is no dialog to reach any more, and
+  // a computing thread still waiting for it must go on.
+  ProgressDialogState& dialog = ProgressDialog();
+  dialog.window.store(nullptr);
+  SetEvent(dialog.ready);
+  return 0;
+}
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog(dialog);
+      break;
+    case WM_MOUSEMOVE:
+      OnMouseMove();
+      break;
+    case WM_USER:
+      OnBeforeLevel();
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+ProgressPort DialogProgressPort(ProgressDialogState& dialog) {
+  return ProgressPort{&dialog, SendBeforeLevel, SetStatusText};
+}
+
+PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
+                                              int clientHeight) {
+  // Claimed before anything can re-enter: an erase answered while the dialog
+  // opens must not start a second run.
+  store.computed = true;
+  ProgressDialogState& dialog = ProgressDialog();
+  ProgressState& progress = Progress();
+  const HANDLE thread = OpenProgressDialog(dialog, clientWidth, clientHeight);
+  const PrecomputeResult result =
+      PrecomputeFerns(store, clientWidth, clientHeight, DialogProgressPort(dialog), progress);
+  if (result.outcome == PrecomputeOutcome::Completed &&
+      progress.abortFlag.load(std::memory_order_acquire) == 0 && clientWidth >= FullSizeMinWidth) {
+    Sleep(ProgressHoldMs);
+  }
+  CloseProgressDialog(dialog, thread);
+  return result;
+}
+
+}  // namespace morv

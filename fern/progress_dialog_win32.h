@@ -1,0 +1,63 @@
+// The progress dialog that runs beside the precomputation: its own thread, its
+// input handling (abort by mouse or Escape on a full-size window), and the run
+// that keeps the computing thread and the dialog thread in step.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "precompute.h"
+#include "segment_store.h"
+
+namespace morv {
+
+// Windows narrower than this (the preview) get neither the abort nor the hold.
+constexpr int FullSizeMinWidth = 320;
+// How long the finished dialog stays up after a complete run.
+constexpr DWORD ProgressHoldMs = 1500;
+// Bound on waiting for the dialog thread to open its dialog, and to end after it.
+constexpr DWORD ProgressDialogWaitMs = 5000;
+
+// What the computing thread and the dialog thread share. The computing thread
+// writes the sizes and the event before it starts the dialog thread.
+struct ProgressDialogState {
+  // The open dialog: stored at WM_INITDIALOG, null again once the dialog is gone.
+  std::atomic<HWND> window;
+  // Where the cursor was as the dialog opened; dialog thread only.
+  POINT startCursor;
+  bool startCursorKnown;
+  // Signalled once `window` is stored, or once the dialog could not be made.
+  HANDLE ready;
+  // The run is over: a dialog that opens only now ends itself at once.
+  std::atomic<bool> finished;
+  int clientWidth;
+  int clientHeight;
+};
+
+ProgressDialogState& ProgressDialog();
+// Back to the process-start state; closes nothing. For tests.
+void ResetProgressDialog(ProgressDialogState& dialog);
+
+// Dialog creation, the one call tests make fail; DialogBoxParamA by default.
+struct ProgressDialogCalls {
+  decltype(&::DialogBoxParamA) dialogBoxParam;
+};
+ProgressDialogCalls& ProgressDialogPlatform();
+void ResetProgressDialogPlatform(ProgressDialogCalls& calls);
+
+// The dialog thread: runs dialog IDD_PROGRESS modally, without an owner.
+DWORD WINAPI ProgressDialogThread(LPVOID unused);
+// Returns FALSE for every message, WM_INITDIALOG included.
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Reaches whatever dialog is open: WM_USER before each level, the progress lines
+// into controls 1000 and 1001. Does nothing while no dialog is open.
+ProgressPort DialogProgressPort(ProgressDialogState& dialog);
+
+// Shows the dialog on its own thread, runs PrecomputeFerns on this thread, holds
+// the finished dialog on a full-size window, then closes it. Returns when the
+// dialog is gone (or after ProgressDialogWaitMs if its thread does not end).
+PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth, int clientHeight);
+
+}  // namespace morv

@@ -1,0 +1,408 @@
+// The progress dialog beside the precomputation: its thread, its input handling
+// (abort only on a full-size window), and a run that always meets and closes
+// the dialog, however late it opens or if it never opens.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+
+#include "precompute.h"
+#include "progress_dialog_win32.h"
+#include "resource_ids.h"
+#include "segment_store.h"
+
+namespace morv {
+namespace {
+
+constexpr int TextChars = 256;
+
+// What the dialog saw, recorded on the dialog thread by a procedure wrapped
+// around ProgressDialogProc.
+struct DialogLog {
+  std::atomic<int> opens;
+  std::atomic<int> beforeLevelMessages;
+  std::atomic<bool> destroyed;
+  std::atomic<HWND> window;
+  std::atomic<DWORD> lastBeforeLevelTick;
+  std::atomic<DWORD> hideTick;  // when the end request reached the dialog
+  char initialVertical[TextChars];
+  char initialHorizontal[TextChars];
+  char finalVertical[TextChars];
+  char finalHorizontal[TextChars];
+  // What ProgressDialogThread asked for.
+  HINSTANCE instance;
+  LPCSTR templateName;
+  HWND owner;
+  LPARAM initParam;
+  // Creation slowed down by this much.
+  DWORD openDelayMs;
+  // The procedure's answers, for the messages it acts on.
+  std::atomic<int> nonFalseAnswers;
+};
+
+DialogLog g_log;
+
+void ResetLog() {
+  g_log.opens = 0;
+  g_log.beforeLevelMessages = 0;
+  g_log.destroyed = false;
+  g_log.window = nullptr;
+  g_log.lastBeforeLevelTick = 0;
+  g_log.hideTick = 0;
+  g_log.initialVertical[0] = g_log.initialHorizontal[0] = '\0';
+  g_log.finalVertical[0] = g_log.finalHorizontal[0] = '\0';
+  g_log.instance = nullptr;
+  g_log.templateName = nullptr;
+  g_log.owner = reinterpret_cast<HWND>(1);
+  g_log.initParam = -1;
+  g_log.openDelayMs = 0;
+  g_log.nonFalseAnswers = 0;
+}
+
+INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      GetDlgItemTextA(dialog, IDC_VERTICAL_STATUS, g_log.initialVertical, TextChars);
+      GetDlgItemTextA(dialog, IDC_HORIZONTAL_STATUS, g_log.initialHorizontal, TextChars);
+      g_log.window = dialog;
+      ++g_log.opens;
+      break;
+    case WM_USER:
+      ++g_log.beforeLevelMessages;
+      g_log.lastBeforeLevelTick = GetTickCount();
+      break;
+    case WM_WINDOWPOSCHANGING:
+      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW) != 0 &&
+          g_log.hideTick.load() == 0) {
+        g_log.hideTick = GetTickCount();
+      }
+      break;
+    case WM_DESTROY:
+      GetDlgItemTextA(dialog, IDC_VERTICAL_STATUS, g_log.finalVertical, TextChars);
+      GetDlgItemTextA(dialog, IDC_HORIZONTAL_STATUS, g_log.finalHorizontal, TextChars);
+      break;
+    default:
+      break;
+  }
+  const INT_PTR answer = ProgressDialogProc(dialog, message, wParam, lParam);
+  if (answer != FALSE) ++g_log.nonFalseAnswers;
+  if (message == WM_DESTROY) g_log.destroyed = true;
+  return answer;
+}
+
+INT_PTR WINAPI RecordingDialogBox(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC,
+                                  LPARAM initParam) {
+  g_log.instance = instance;
+  g_log.templateName = templateName;
+  g_log.owner = owner;
+  g_log.initParam = initParam;
+  if (g_log.openDelayMs != 0) Sleep(g_log.openDelayMs);
+  return DialogBoxParamA(instance, templateName, owner, RecordingDialogProc, initParam);
+}
+
+INT_PTR WINAPI FailingDialogBox(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
+  ++g_log.opens;
+  return -1;
+}
+
+void PressEscape(bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = VK_ESCAPE;
+  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &input, sizeof input);
+}
+
+POINT CursorNow() {
+  POINT p{-1, -1};
+  GetCursorPos(&p);
+  return p;
+}
+
+// Waits up to `ms` for a condition another thread makes true.
+template <typename Condition>
+bool Eventually(Condition condition, DWORD ms = 5000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+// The dialog on its own thread, outside any run, for the input-handling cases.
+class OpenDialog {
+ public:
+  OpenDialog(int width, int height) {
+    ProgressDialogState& dialog = ProgressDialog();
+    dialog.clientWidth = width;
+    dialog.clientHeight = height;
+    dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, ProgressDialogThread, nullptr, 0, nullptr);
+    WaitForSingleObject(dialog.ready, ProgressDialogWaitMs);
+    window_ = dialog.window.load();
+  }
+  ~OpenDialog() {
+    if (window_ != nullptr) EndDialog(window_, 1);
+    WaitForSingleObject(thread_, ProgressDialogWaitMs);
+    CloseHandle(thread_);
+    CloseHandle(ProgressDialog().ready);
+    ProgressDialog().ready = nullptr;
+  }
+  HWND window() const { return window_; }
+
+ private:
+  HANDLE thread_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+class ProgressDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetLog();
+    ResetProgress(Progress());
+    ResetProgressDialog(ProgressDialog());
+    ProgressDialogPlatform().dialogBoxParam = RecordingDialogBox;
+    FreeFerns(Store());
+    ResetFernStore(Store());
+    PressEscape(false);
+  }
+  void TearDown() override {
+    PressEscape(false);
+    ResetProgressDialogPlatform(ProgressDialogPlatform());
+    FreeFerns(Store());
+    ResetFernStore(Store());
+    ResetProgress(Progress());
+  }
+};
+
+std::string Line(FernOrientation fern, int generation, int levels) {
+  char text[ProgressLineChars];
+  FormatProgressLine(text, fern, generation, levels);
+  return text;
+}
+
+TEST_F(ProgressDialogTest, ThreadRunsDialog110FromTheProgramWithoutOwner) {
+  {
+    OpenDialog dialog(640, 480);
+    ASSERT_NE(dialog.window(), nullptr);
+  }
+  EXPECT_EQ(g_log.instance, GetModuleHandleA(nullptr));
+  EXPECT_EQ(g_log.templateName, MAKEINTRESOURCEA(IDD_PROGRESS));
+  EXPECT_EQ(g_log.owner, nullptr);
+  EXPECT_EQ(g_log.initParam, 0);
+  EXPECT_STREQ(g_log.initialVertical, "Computed depth 0 of <unknown> for vertical fern.");
+  EXPECT_STREQ(g_log.initialHorizontal, "Computed depth 0 of <unknown> for horizontal fern.");
+  EXPECT_EQ(g_log.nonFalseAnswers.load(), 0);
+  EXPECT_TRUE(g_log.destroyed.load());
+  EXPECT_EQ(ProgressDialog().window.load(), nullptr);
+}
+
+TEST_F(ProgressDialogTest, InitDialogStoresWindowAndStartCursor) {
+  SetCursorPos(41, 43);
+  OpenDialog dialog(640, 480);
+  ASSERT_NE(dialog.window(), nullptr);
+  EXPECT_EQ(ProgressDialog().window.load(), dialog.window());
+  EXPECT_TRUE(ProgressDialog().startCursorKnown);
+  EXPECT_EQ(ProgressDialog().startCursor.x, 41);
+  EXPECT_EQ(ProgressDialog().startCursor.y, 43);
+}
+
+TEST_F(ProgressDialogTest, DialogProcAnswersFalseToEveryMessage) {
+  OpenDialog dialog(1024, 768);
+  ASSERT_NE(dialog.window(), nullptr);
+  for (UINT message : {WM_USER, WM_MOUSEMOVE, WM_COMMAND, WM_PAINT, WM_KEYDOWN}) {
+    EXPECT_EQ(ProgressDialogProc(dialog.window(), message, 0, 0), FALSE) << message;
+  }
+}
+
+TEST_F(ProgressDialogTest, MouseMoveAbortsOnlyOnAFullSizeWindow) {
+  const struct {
+    int width;
+    bool cursorMoves;
+    std::uint8_t abortFlag;
+  } cases[] = {
+      {1024, true, 1}, {320, true, 1}, {319, true, 0},
+      {152, true, 0},  {1024, false, 0},
+  };
+  for (const auto& c : cases) {
+    ResetProgress(Progress());
+    SetCursorPos(30, 30);
+    OpenDialog dialog(c.width, 768);
+    ASSERT_NE(dialog.window(), nullptr);
+    if (c.cursorMoves) SetCursorPos(35, 30);
+    SendMessageA(dialog.window(), WM_MOUSEMOVE, 0, 0);
+    EXPECT_EQ(Progress().abortFlag.load(), c.abortFlag) << "width " << c.width;
+  }
+}
+
+TEST_F(ProgressDialogTest, BeforeLevelRecentresAMovedCursorOnAFullSizeWindow) {
+  const struct {
+    int width;
+    int height;
+    POINT expected;
+  } cases[] = {
+      {1024, 768, {512, 384}},
+      {800, 600, {400, 300}},
+      {300, 768, {60, 50}},  // narrow: the cursor stays where the user put it
+  };
+  for (const auto& c : cases) {
+    SetCursorPos(40, 40);
+    OpenDialog dialog(c.width, c.height);
+    ASSERT_NE(dialog.window(), nullptr);
+    SetCursorPos(60, 50);
+    SendMessageA(dialog.window(), WM_USER, 0, 0);  // returns once handled
+    const POINT now = CursorNow();
+    EXPECT_EQ(now.x, c.expected.x) << "width " << c.width;
+    EXPECT_EQ(now.y, c.expected.y) << "width " << c.width;
+  }
+}
+
+TEST_F(ProgressDialogTest, RecentredCursorReachesTheDialogAndAborts) {
+  SetCursorPos(40, 40);
+  OpenDialog dialog(1024, 768);  // the dialog is centred on the 1024x768 screen
+  ASSERT_NE(dialog.window(), nullptr);
+  SetCursorPos(60, 50);
+  SendMessageA(dialog.window(), WM_USER, 0, 0);
+  EXPECT_TRUE(Eventually([] { return Progress().abortFlag.load() == 1; }));
+}
+
+TEST_F(ProgressDialogTest, EscapeRecentresTheCursorOnlyOnAFullSizeWindow) {
+  const struct {
+    int width;
+    POINT expected;
+  } cases[] = {{1024, {512, 384}}, {300, {40, 40}}};
+  for (const auto& c : cases) {
+    SetCursorPos(40, 40);
+    OpenDialog dialog(c.width, 768);
+    ASSERT_NE(dialog.window(), nullptr);
+    PressEscape(true);
+    SendMessageA(dialog.window(), WM_USER, 0, 0);
+    PressEscape(false);
+    const POINT now = CursorNow();
+    EXPECT_EQ(now.x, c.expected.x) << "width " << c.width;
+    EXPECT_EQ(now.y, c.expected.y) << "width " << c.width;
+  }
+}
+
+TEST_F(ProgressDialogTest, ThreadEndsAtOnceWhenTheDialogCannotBeCreated) {
+  ProgressDialogPlatform().dialogBoxParam = FailingDialogBox;
+  ProgressDialogState& dialog = ProgressDialog();
+  dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_EQ(ProgressDialogThread(nullptr), 0u);
+  EXPECT_EQ(WaitForSingleObject(dialog.ready, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(dialog.window.load(), nullptr);
+  CloseHandle(dialog.ready);
+  dialog.ready = nullptr;
+}
+
+TEST_F(ProgressDialogTest, PortWithoutADialogDoesNothing) {
+  const ProgressPort port = DialogProgressPort(ProgressDialog());
+  ASSERT_NE(port.beforeLevel, nullptr);
+  ASSERT_NE(port.setText, nullptr);
+  port.beforeLevel(port.context);
+  port.setText(port.context, IDC_VERTICAL_STATUS, "nowhere");
+  EXPECT_EQ(Progress().abortFlag.load(), 0);
+}
+
+TEST_F(ProgressDialogTest, PortPutsLinesIntoTheStatusControls) {
+  OpenDialog dialog(640, 480);
+  ASSERT_NE(dialog.window(), nullptr);
+  const ProgressPort port = DialogProgressPort(ProgressDialog());
+  port.setText(port.context, IDC_VERTICAL_STATUS, "Computed depth 3 of 22 for vertical fern.");
+  port.setText(port.context, IDC_HORIZONTAL_STATUS, "Computed depth 4 of 24 for horizontal fern.");
+  port.beforeLevel(port.context);
+  char text[TextChars];
+  GetDlgItemTextA(dialog.window(), IDC_VERTICAL_STATUS, text, TextChars);
+  EXPECT_STREQ(text, "Computed depth 3 of 22 for vertical fern.");
+  GetDlgItemTextA(dialog.window(), IDC_HORIZONTAL_STATUS, text, TextChars);
+  EXPECT_STREQ(text, "Computed depth 4 of 24 for horizontal fern.");
+  EXPECT_EQ(g_log.beforeLevelMessages.load(), 1);
+}
+
+TEST_F(ProgressDialogTest, CompleteRunShowsEveryLevelHoldsTheFinalLinesAndCloses) {
+  SetCursorPos(10, 10);
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 640, 480);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(g_log.opens.load(), 1);
+  EXPECT_EQ(g_log.beforeLevelMessages.load(), 5 * (22 + 24));
+  EXPECT_EQ(g_log.finalVertical, Line(Vertical, 22, 22));
+  EXPECT_EQ(g_log.finalHorizontal, Line(Horizontal, 24, 24));
+  // Closed before the run returned, and nothing of it is left.
+  EXPECT_TRUE(g_log.destroyed.load());
+  EXPECT_FALSE(IsWindow(g_log.window.load()));
+  EXPECT_EQ(ProgressDialog().window.load(), nullptr);
+  // The finished lines stayed up for the hold.
+  ASSERT_NE(g_log.hideTick.load(), 0u);
+  EXPECT_GE(g_log.hideTick.load() - g_log.lastBeforeLevelTick.load(), ProgressHoldMs);
+  EXPECT_EQ(Progress().abortFlag.load(), 0);
+}
+
+TEST_F(ProgressDialogTest, NarrowRunClosesTheDialogWithoutHold) {
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(g_log.beforeLevelMessages.load(), 5 * (LevelCount(40) + LevelCount(60)));
+  EXPECT_EQ(g_log.finalVertical, Line(Vertical, LevelCount(40), LevelCount(40)));
+  EXPECT_EQ(g_log.finalHorizontal, Line(Horizontal, LevelCount(60), LevelCount(60)));
+  EXPECT_TRUE(g_log.destroyed.load());
+  ASSERT_NE(g_log.hideTick.load(), 0u);
+  EXPECT_LT(g_log.hideTick.load() - g_log.lastBeforeLevelTick.load(), ProgressHoldMs);
+}
+
+TEST_F(ProgressDialogTest, EscapeWithTheCursorAlreadyCentredDoesNotAbort) {
+  SetCursorPos(512, 384);  // where Escape would put it
+  PressEscape(true);
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 1024, 768);
+  PressEscape(false);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(Progress().abortFlag.load(), 0);
+  EXPECT_TRUE(g_log.destroyed.load());
+}
+
+TEST_F(ProgressDialogTest, HeldEscapeAbortsAFullSizeRun) {
+  SetCursorPos(40, 40);
+  PressEscape(true);
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 1024, 768);
+  PressEscape(false);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Aborted);
+  EXPECT_EQ(Progress().abortFlag.load(), 1);
+  EXPECT_TRUE(g_log.destroyed.load());
+  EXPECT_FALSE(IsWindow(g_log.window.load()));
+}
+
+TEST_F(ProgressDialogTest, RunFinishesWhenTheDialogCannotBeCreated) {
+  ProgressDialogPlatform().dialogBoxParam = FailingDialogBox;
+  const DWORD start = GetTickCount();
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(result.verticalLevels, LevelCount(40));
+  EXPECT_EQ(result.horizontalLevels, LevelCount(60));
+  EXPECT_EQ(g_log.opens.load(), 1);
+  // The failed creation released the run at once instead of at the wait's bound.
+  EXPECT_LT(GetTickCount() - start, ProgressDialogWaitMs);
+}
+
+TEST_F(ProgressDialogTest, SlowDialogStillGetsEveryLevelAndCloses) {
+  g_log.openDelayMs = 300;
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(g_log.beforeLevelMessages.load(), 5 * (LevelCount(40) + LevelCount(60)));
+  EXPECT_EQ(g_log.finalHorizontal, Line(Horizontal, LevelCount(60), LevelCount(60)));
+  EXPECT_TRUE(g_log.destroyed.load());
+}
+
+TEST_F(ProgressDialogTest, DialogOpeningAfterTheRunEndedClosesItself) {
+  g_log.openDelayMs = ProgressDialogWaitMs + 500;
+  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(g_log.beforeLevelMessages.load(), 0);
+  EXPECT_TRUE(Eventually([] { return g_log.destroyed.load(); }, 4 * ProgressDialogWaitMs));
+  EXPECT_EQ(g_log.opens.load(), 1);
+  EXPECT_FALSE(IsWindow(g_log.window.load()));
+}
+
+}  // namespace
+}  // namespace morv
