@@ -1,0 +1,175 @@
+#include "fern_saver_proc.h"
+
+#include <windowsx.h>
+
+#include <GL/gl.h>
+
+#include "animation.h"
+#include "close_policy.h"
+#include "fast_madness.h"
+#include "gl_sink.h"
+#include "gl_surface_win32.h"
+#include "progress_dialog_win32.h"
+#include "segment_store.h"
+
+namespace morv {
+namespace {
+
+GlSurfaceState g_surface{};
+GlSurfaceCalls g_calls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
+                       &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
+
+const char kErrorCaption[] = "Error";
+
+// A set-up step failed: one box, then the window goes. WM_DESTROY (delivered
+// inside DestroyWindow) releases whatever had been acquired up to here.
+void FailSetUp(HWND window, HWND boxOwner, const char* text) {
+  MessageBoxA(boxOwner, text, kErrorCaption, MB_OK);
+  DestroyWindow(window);
+}
+
+// Pixel format and rendering context on the window's device context.
+// Returns false after reporting the failing step.
+bool MakeGlSurface(HWND window, GlSurfaceState& surface) {
+  const GlSurfaceCalls& gl = GlSurfacePlatform();
+  PIXELFORMATDESCRIPTOR request = SaverPixelFormatRequest();
+  surface.deviceContext = GetDC(window);
+  const int format = gl.choosePixelFormat(surface.deviceContext, &request);
+  if (format == 0) {
+    FailSetUp(window, nullptr, "Cannot find suitable pixel format");
+    return false;
+  }
+  if (!gl.setPixelFormat(surface.deviceContext, format, &request)) {
+    FailSetUp(window, window, "Unable to set pixel format");
+    return false;
+  }
+  if (gl.describePixelFormat(surface.deviceContext, format, sizeof request, &request) == 0) {
+    FailSetUp(window, window, "Failed to describe pixel format");
+    return false;
+  }
+  surface.renderingContext = gl.createContext(surface.deviceContext);
+  if (surface.renderingContext == nullptr) {
+    FailSetUp(window, window, "Unable to create OpenGL rendering context");
+    return false;
+  }
+  if (!gl.makeCurrent(surface.deviceContext, surface.renderingContext)) {
+    gl.deleteContext(surface.renderingContext);
+    surface.renderingContext = nullptr;
+    FailSetUp(window, window,
+              "Unable to make specified OpenGL rendering context current rendering context");
+    return false;
+  }
+  return true;
+}
+
+// Always TRUE for the cracker: a failed set-up has already destroyed the window.
+BOOL OnCreate(HWND window, LPCREATESTRUCTA) {
+  AnimationState& animation = Animation();
+  animation.tickIntervalMs = ReadFastMadness() != 0 ? FastTickMs : NormalTickMs;
+  RECT client{0, 0, 0, 0};
+  if (!GetClientRect(window, &client)) client = RECT{0, 0, 0, 0};  // no area: nothing is drawn
+  animation.clientWidth = client.right;
+  animation.clientHeight = client.bottom;
+  animation.color = StartColor;
+  GlSurfaceState& surface = GlSurface();
+  if (!MakeGlSurface(window, surface)) return TRUE;
+  // Nothing computed yet for this window: the next erase starts the run.
+  FernStore& store = Store();
+  animation.pauseCounter = 0;
+  store.vertical[0] = nullptr;
+  store.computed = false;
+  // Without a timer the window still shows its first erase; there is just no animation.
+  surface.timerId = SetTimer(window, AnimationTimerId, static_cast<UINT>(animation.tickIntervalMs),
+                             nullptr);
+  return TRUE;
+}
+
+void OnSize(HWND, UINT, int, int) {
+  // The size recorded at creation is the one the drawing maps to.
+  const AnimationState& animation = Animation();
+  glViewport(0, 0, animation.clientWidth, animation.clientHeight);
+}
+
+void OnDestroy(HWND window) {
+  FernStore& store = Store();
+  FreeSegmentList(store, store.vertical[0]);
+  FreeSegmentList(store, store.horizontal[0]);
+  // Freed chains must not stay reachable: a later window of this process
+  // would free them again.
+  ClearDepthIndexes(store);
+  GlSurfaceState& surface = GlSurface();
+  const GlSurfaceCalls& gl = GlSurfacePlatform();
+  if (surface.renderingContext != nullptr) {
+    gl.makeCurrent(nullptr, nullptr);
+    gl.deleteContext(surface.renderingContext);
+    surface.renderingContext = nullptr;
+  }
+  if (surface.timerId != 0) {
+    KillTimer(window, surface.timerId);
+    surface.timerId = 0;
+  }
+  if (surface.deviceContext != nullptr) {
+    ReleaseDC(window, surface.deviceContext);
+    surface.deviceContext = nullptr;
+  }
+  PostQuitMessage(0);
+}
+
+void OnTimer(HWND, UINT) {
+  GlSink sink;
+  AnimationTick(Animation(), Store(), sink);
+}
+
+// The first erase of a window that has computed nothing yet runs the
+// precomputation; every other erase gets the default handling.
+LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
+  FernStore& store = Store();
+  AnimationState& animation = Animation();
+  if (store.computed || animation.currentDepth != 0) {
+    return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
+  }
+  const PrecomputeResult result =
+      PrecomputeWithProgressDialog(store, animation.clientWidth, animation.clientHeight);
+  ApplyPrecomputeResult(animation, result);
+  if (Progress().abortFlag.load(std::memory_order_acquire) != 0) return 1;
+  return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
+}
+
+}  // namespace
+
+GlSurfaceState& GlSurface() { return g_surface; }
+
+void ResetGlSurface(GlSurfaceState& surface) { surface = GlSurfaceState{nullptr, nullptr, 0}; }
+
+GlSurfaceCalls& GlSurfacePlatform() { return g_calls; }
+
+void ResetGlSurfacePlatform(GlSurfaceCalls& calls) {
+  calls = GlSurfaceCalls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
+                         &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
+}
+
+PIXELFORMATDESCRIPTOR SaverPixelFormatRequest() {
+  PIXELFORMATDESCRIPTOR request{};
+  request.nSize = sizeof request;
+  request.nVersion = 1;
+  request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+  request.iPixelType = PFD_TYPE_RGBA;
+  request.cColorBits = 32;
+  request.iLayerType = PFD_MAIN_PLANE;
+  return request;
+}
+
+LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    HANDLE_MSG(window, WM_CREATE, OnCreate);
+    HANDLE_MSG(window, WM_DESTROY, OnDestroy);
+    HANDLE_MSG(window, WM_SIZE, OnSize);
+    HANDLE_MSG(window, WM_TIMER, OnTimer);
+    case WM_ERASEBKGND:
+      return OnEraseBackground(window, wParam, lParam);
+    default:
+      return ShellDefaultProc(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace morv

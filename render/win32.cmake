@@ -1,0 +1,8 @@
+# The saver's own window procedure with its OpenGL surface (Windows only).
+# ShellDefaultProc comes from the shell, which links this library into the saver.
+add_library(morv_render_win STATIC ${CMAKE_CURRENT_LIST_DIR}/fern_saver_proc.cpp)
+target_include_directories(morv_render_win PUBLIC ${CMAKE_CURRENT_LIST_DIR}
+                                           PRIVATE ${PROJECT_SOURCE_DIR}/shell)
+target_link_libraries(morv_render_win
+  PUBLIC morv_render morv_gl_sink morv_fern morv_progress_dialog morv_settings opengl32 gdi32 user32
+  PRIVATE morv_warnings)
