@@ -1,5 +1,7 @@
 #include "animation.h"
 
+#include <cfloat>
+
 namespace morv {
 namespace {
 
@@ -9,6 +11,59 @@ AnimationState g_animation = {0, Vertical, 0, 0, 0, NormalTickMs, 0, 0, StartCol
 bool HasArea(const AnimationState& state) {
   return state.clientWidth > 0 && state.clientHeight > 0;
 }
+
+// Device coordinates of the part of a segment that is shown.
+struct DeviceLine {
+  double x1, y1, x2, y2;
+};
+
+// Maps both end points; a partial line then ends f fifths of the way, the
+// difference multiplied by f first and divided by 5 after.
+DeviceLine MapLine(const AnimationState& state, int startX, int startY, int endX, int endY,
+                   bool partial, int tipFraction) {
+  DeviceLine line = {DeviceX(state, startX), DeviceY(state, startY), DeviceX(state, endX),
+                     DeviceY(state, endY)};
+  if (partial) {
+    const double f = tipFraction;
+    line.x2 = f * (line.x2 - line.x1) / 5.0 + line.x1;
+    line.y2 = f * (line.y2 - line.y1) / 5.0 + line.y1;
+  }
+  return line;
+}
+
+#if FLT_EVAL_METHOD != 0 && defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+// The x87 unit of the 32-bit build keeps 64 mantissa bits, and a quotient
+// rounded first to those and then to a double can miss the double that SSE
+// computes by one unit in the last place. With the precision control set to
+// 53 bits every step rounds as a double's does. The mapping runs in a call
+// that the compiler can move neither across the control-word changes nor
+// into the caller.
+#ifdef __clang__
+__attribute__((noinline))
+#else
+__attribute__((noipa))
+#endif
+DeviceLine MapLineOnX87(const AnimationState& state, int startX, int startY, int endX, int endY,
+                        bool partial, int tipFraction) {
+  return MapLine(state, startX, startY, endX, endY, partial, tipFraction);
+}
+
+DeviceLine MapLineAsDoubles(const AnimationState& state, int startX, int startY, int endX,
+                            int endY, bool partial, int tipFraction) {
+  unsigned short saved = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(saved) : : "memory");
+  const unsigned short doubles = static_cast<unsigned short>((saved & ~0x0300u) | 0x0200u);
+  __asm__ volatile("fldcw %0" : : "m"(doubles) : "memory");
+  const DeviceLine line = MapLineOnX87(state, startX, startY, endX, endY, partial, tipFraction);
+  __asm__ volatile("fldcw %0" : : "m"(saved) : "memory");
+  return line;
+}
+#else
+DeviceLine MapLineAsDoubles(const AnimationState& state, int startX, int startY, int endX,
+                            int endY, bool partial, int tipFraction) {
+  return MapLine(state, startX, startY, endX, endY, partial, tipFraction);
+}
+#endif
 
 // Level count of the fern the orientation selects, kept within the table.
 int LevelCountOf(const AnimationState& state) {
@@ -95,22 +150,17 @@ double DeviceY(const AnimationState& state, int y) {
 void DrawSegment(const AnimationState& state, DrawSink& sink, int startX, int startY, int endX,
                  int endY) {
   if (!HasArea(state)) return;
-  sink.Line(DeviceX(state, startX), DeviceY(state, startY), DeviceX(state, endX),
-            DeviceY(state, endY));
+  const DeviceLine line = MapLineAsDoubles(state, startX, startY, endX, endY, false, 0);
+  sink.Line(line.x1, line.y1, line.x2, line.y2);
 }
 
 void DrawPartialSegment(const AnimationState& state, DrawSink& sink, int startX, int startY,
                         int endX, int endY, int tipFraction) {
   if (!HasArea(state)) return;
-  const double x1 = DeviceX(state, startX);
-  const double y1 = DeviceY(state, startY);
-  const double x2 = DeviceX(state, endX);
-  const double y2 = DeviceY(state, endY);
-  // Interpolated between the mapped end points: multiplied first, divided after.
-  const double f = tipFraction;
-  const double xe = f * (x2 - x1) / 5.0 + x1;
-  const double ye = f * (y2 - y1) / 5.0 + y1;
-  sink.Line(x1, y1, xe, ye);
+  // Interpolated between the mapped end points, not in pixels.
+  const DeviceLine line =
+      MapLineAsDoubles(state, startX, startY, endX, endY, true, tipFraction);
+  sink.Line(line.x1, line.y1, line.x2, line.y2);
 }
 
 }  // namespace morv

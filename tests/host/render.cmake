@@ -27,3 +27,24 @@ else()
            COMMAND bash ${MORV_HOST_TESTS}/tool_test.sh --host $<TARGET_FILE:morvessantique-tool>)
 endif()
 set_tests_properties(tool_command_line_test PROPERTIES TIMEOUT 300)
+
+# The shipping 32-bit build computes doubles on the x87 unit. The device
+# coordinates must not depend on that: the same sources built with x87 arithmetic
+# on an x86-64 GCC host must trace exactly the same lines.
+if(TARGET morv_fern_x87)
+  set(MORV_RENDER_DIR ${PROJECT_SOURCE_DIR}/render)
+  add_library(morv_render_x87 STATIC ${MORV_RENDER_DIR}/color.cpp ${MORV_RENDER_DIR}/animation.cpp
+                                     ${MORV_RENDER_DIR}/recording_sink.cpp)
+  target_include_directories(morv_render_x87 PUBLIC ${MORV_RENDER_DIR})
+  target_compile_options(morv_render_x87 PRIVATE -mfpmath=387 -O3)
+  target_link_libraries(morv_render_x87 PUBLIC morv_fern_x87 PRIVATE morv_warnings)
+  add_executable(render_trace_sse ${MORV_HOST_TESTS}/render_trace_main.cpp)
+  target_link_libraries(render_trace_sse PRIVATE morv_render morv_warnings)
+  add_executable(render_trace_x87 ${MORV_HOST_TESTS}/render_trace_main.cpp)
+  target_link_libraries(render_trace_x87 PRIVATE morv_render_x87 morv_warnings)
+  add_test(NAME render_x87_matches_sse
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/same-output.sh
+                   $<TARGET_FILE:render_trace_sse> $<TARGET_FILE:render_trace_x87>
+                   640x480 1366x768 333x157 4001x37 13x2999)
+  set_tests_properties(render_x87_matches_sse PROPERTIES TIMEOUT 300)
+endif()
