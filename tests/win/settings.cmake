@@ -16,3 +16,8 @@ morv_add_test(config_dialog_without_ok_bitmap_test
   LIBS morv_settings morv_saver_resources_without_ok_bitmap
   TIMEOUT 60)
 target_compile_definitions(config_dialog_without_ok_bitmap_test PRIVATE MORV_WITHOUT_OK_BITMAP)
+
+morv_add_test(settings_resources_test
+  SOURCES ${MORV_WIN_TESTS}/settings_resources_test.cpp
+  LIBS morv_saver_resources gdi32
+  TIMEOUT 60)
