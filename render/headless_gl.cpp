@@ -81,16 +81,15 @@ void DestroyHeadlessGl(HeadlessGl& gl) {
 
 std::vector<std::uint8_t> ReadRgbTopDown(const HeadlessGl& gl) {
   const std::size_t row = static_cast<std::size_t>(gl.width) * 3;
-  std::vector<std::uint8_t> bottomUp(row * static_cast<std::size_t>(gl.height));
+  std::vector<std::uint8_t> rgb(row * static_cast<std::size_t>(gl.height));
   glFinish();
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, gl.width, gl.height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-  std::vector<std::uint8_t> topDown(bottomUp.size());
+  // GL counts rows from the bottom: read each into its place from the top.
   for (int y = 0; y < gl.height; ++y) {
-    std::memcpy(&topDown[row * static_cast<std::size_t>(y)],
-                &bottomUp[row * static_cast<std::size_t>(gl.height - 1 - y)], row);
+    glReadPixels(0, gl.height - 1 - y, gl.width, 1, GL_RGB, GL_UNSIGNED_BYTE,
+                 &rgb[row * static_cast<std::size_t>(y)]);
   }
-  return topDown;
+  return rgb;
 }
 
 }  // namespace morv

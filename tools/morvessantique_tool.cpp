@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "animation.h"
@@ -226,9 +227,15 @@ int Png(const AnimationArgs& args) {
   }
   morv::GlSink sink;
   RunTicks(args.ticks, sink);
-  const std::vector<std::uint8_t> rgb = morv::ReadRgbTopDown(gl);
+  morv::FreeFerns(morv::Store());  // before the picture needs its memory
+  std::vector<std::uint8_t> rgb;
+  try {
+    rgb = morv::ReadRgbTopDown(gl);
+  } catch (const std::bad_alloc&) {
+    morv::DestroyHeadlessGl(gl);
+    return Failure(args.out, "not enough memory for the picture");
+  }
   morv::DestroyHeadlessGl(gl);
-  morv::FreeFerns(morv::Store());
   if (!morv::WritePngRgb(args.out, args.width, args.height, rgb, &error)) {
     return Failure(args.out, error.c_str());
   }
