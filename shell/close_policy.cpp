@@ -1,0 +1,138 @@
+#include "close_policy.h"
+
+#include "password_hooks.h"
+#include "shell_state.h"
+
+namespace morv {
+namespace {
+
+struct Message {
+  HWND window;
+  UINT id;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// Stage 1's outcome: either its own answer or "let stage 2 take the message".
+// (No result value can serve as the marker: a hook may answer any number.)
+struct Answer {
+  bool given;
+  LRESULT result;
+};
+constexpr Answer NotAnswered = {false, 0};
+constexpr Answer Answered(LRESULT result) { return Answer{true, result}; }
+
+void PostCloseRequest(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
+std::uint32_t Distance(LONG from, LONG to) {
+  const std::uint32_t d = static_cast<std::uint32_t>(to) - static_cast<std::uint32_t>(from);
+  return d > 0x7FFFFFFFu ? 0u - d : d;
+}
+
+// A refused close: the mouse must travel past the threshold again from here.
+void RefreshCursorReference(ShellState& shell) {
+  POINT now;
+  if (GetCursorPos(&now)) shell.cursorReference = now;
+}
+
+Answer OnClose(ShellState& shell, const Message& m) {
+  if (!shell.onWin9x) return NotAnswered;
+  if (VerifyBeforeClose(m.window) != 0) return NotAnswered;  // DefWindowProcA destroys
+  RefreshCursorReference(shell);
+  return Answered(0);
+}
+
+Answer OnVerifyRequest(ShellState& shell, const Message& m) {
+  if (!shell.onWin9x) return NotAnswered;
+  if (shell.verifyPassword == nullptr) return Answered(1);
+  return Answered(shell.verifyPassword(m.window));
+}
+
+void OnMouseMove(ShellState& shell, const Message& m) {
+  // The message's own coordinates are client-relative and may be synthesised;
+  // the real cursor position is what counts.
+  POINT now;
+  if (!GetCursorPos(&now)) return;
+  if (CursorTravel(shell.cursorReference, now) > static_cast<std::uint32_t>(CloseMoveThreshold)) {
+    PostCloseRequest(m.window);
+    shell.cursorReference = now;
+  }
+}
+
+// Input, activation and power rules of a watching full-screen saver.
+Answer ApplyInputRules(ShellState& shell, const Message& m) {
+  switch (m.id) {
+    case WM_SHOWWINDOW:
+      if (m.wParam != 0) SetCursor(nullptr);
+      break;
+    case WM_ACTIVATEAPP:
+      if (m.wParam == 0) PostCloseRequest(m.window);
+      break;
+    case WM_SETCURSOR:
+      SetCursor(nullptr);
+      return Answered(1);
+    case WM_POWER:
+      if (m.wParam == PWR_CRITICALRESUME) PostCloseRequest(m.window);
+      break;
+    case WM_MOUSEMOVE:
+      OnMouseMove(shell, m);
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_POWERBROADCAST:
+      PostCloseRequest(m.window);
+      break;
+    default:
+      break;
+  }
+  return NotAnswered;
+}
+
+// Stage 1: only a watching full-screen saver, before a close has been approved.
+// NotAnswered means stage 2 takes the message.
+Answer ApplyClosePolicy(ShellState& shell, const Message& m) {
+  switch (m.id) {
+    case WM_CLOSE:
+      return OnClose(shell, m);
+    case VerifyRequestMessage:
+      return OnVerifyRequest(shell, m);
+    default:
+      // The password hook may pump messages; input must not start a second close.
+      if (shell.verifying) return NotAnswered;
+      return ApplyInputRules(shell, m);
+  }
+}
+
+// Stage 2: the AutoPlay query, then the platform's default.
+LRESULT AnswerAutoPlayOrDefault(const ShellState& shell, const Message& m) {
+  if (shell.autoPlayMessage != 0 && m.id == shell.autoPlayMessage) {
+    PostCloseRequest(m.window);
+    // 1 cancels AutoPlay: a password-protected saver must not let a disc start programs.
+    return shell.verifyPassword != nullptr ? 1 : 0;
+  }
+  return DefWindowProcA(m.window, m.id, m.wParam, m.lParam);
+}
+
+}  // namespace
+
+std::uint32_t CursorTravel(POINT from, POINT to) {
+  const std::uint32_t dx = Distance(from.x, to.x);
+  const std::uint32_t travel = dx + Distance(from.y, to.y);
+  // Saturate: two half-range distances must not wrap round to a small travel.
+  return travel < dx ? 0xFFFFFFFFu : travel;
+}
+
+LRESULT ShellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ShellState& shell = Shell();
+  const Message m = {window, message, wParam, lParam};
+  if (!shell.previewMode && shell.closeApproved == 0) {
+    const Answer answer = ApplyClosePolicy(shell, m);
+    if (answer.given) return answer.result;
+  }
+  return AnswerAutoPlayOrDefault(shell, m);
+}
+
+}  // namespace morv

@@ -1,0 +1,218 @@
+#include "saver_window.h"
+
+#include "fern_saver_proc.h"
+#include "password_hooks.h"
+#include "shell_state.h"
+
+namespace morv {
+namespace {
+
+struct WindowShape {
+  HWND parent;
+  DWORD exStyle;
+  const char* title;
+  DWORD style;
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
+WNDCLASSA SaverClass(HINSTANCE instance) {
+  WNDCLASSA c = {};
+  c.style = SaverClassStyle;
+  c.lpfnWndProc = ShellWindowProc;
+  c.hInstance = instance;
+  c.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(SaverIconId));
+  c.hCursor = nullptr;  // the saver shows no cursor of its own
+  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  c.lpszClassName = SaverClassName;
+  return c;
+}
+
+// Fills the parent's client area as it is now; later resizes are not followed.
+WindowShape PreviewShape(HWND parent) {
+  RECT client = {};
+  if (!GetClientRect(parent, &client)) client = RECT{};  // CreateWindowExA then fails on the dead parent
+  return WindowShape{parent, 0, PreviewTitle, PreviewStyle, 0, 0, client.right, client.bottom};
+}
+
+WindowShape FullScreenShape() {
+  RECT box = {};
+  HDC screen = GetDC(nullptr);
+  if (screen != nullptr) {
+    GetClipBox(screen, &box);
+    ReleaseDC(nullptr, screen);
+  }
+  return WindowShape{nullptr, WS_EX_TOPMOST, FullScreenTitle, FullScreenStyle,
+                     box.left, box.top, box.right - box.left, box.bottom - box.top};
+}
+
+// A full-screen saver that already runs is brought forward instead.
+bool ForwardToRunningSaver() {
+  HWND running = FindWindowA(SaverClassName, FullScreenTitle);
+  if (running == nullptr || !IsWindow(running)) return false;
+  SetForegroundWindow(running);
+  return true;
+}
+
+HWND CreateSaverWindow(const WindowShape& s, HINSTANCE instance) {
+  return CreateWindowExA(s.exStyle, SaverClassName, s.title, s.style, s.x, s.y, s.width, s.height,
+                         s.parent, nullptr, instance, nullptr);
+}
+
+int RunMessageLoop() {
+  MSG message = {};
+  // GetMessageA answers -1 only for a bad filter window; there is none.
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+// --- The window procedure's handlers -------------------------------------
+
+struct Message {
+  HWND window;
+  UINT id;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+LRESULT Forward(const Message& m) { return FernSaverProc(m.window, m.id, m.wParam, m.lParam); }
+LRESULT Default(const Message& m) { return DefWindowProcA(m.window, m.id, m.wParam, m.lParam); }
+
+// The saver takes no text input: detach any input-method context, but only
+// through an IMM32.DLL that something else has already loaded.
+void DetachInputContext(ShellState& shell, HWND window) {
+  shell.imeModule = GetModuleHandleA("IMM32.DLL");
+  if (shell.imeModule == nullptr) return;
+  shell.associateContext = reinterpret_cast<AssociateContextFn>(
+      reinterpret_cast<void*>(GetProcAddress(shell.imeModule, "ImmAssociateContext")));
+  if (shell.associateContext == nullptr) return;
+  shell.savedInputContext = shell.associateContext(window, nullptr);
+}
+
+void RestoreInputContext(const ShellState& shell, HWND window) {
+  if (shell.imeModule == nullptr || shell.associateContext == nullptr ||
+      shell.savedInputContext == nullptr) {
+    return;
+  }
+  shell.associateContext(window, shell.savedInputContext);
+}
+
+LRESULT OnCreate(ShellState& shell, const Message& m) {
+  DetachInputContext(shell, m.window);
+  GetCursorPos(&shell.cursorReference);  // on failure the reference stays where it was
+  if (!shell.previewMode) SetCursor(nullptr);
+  return Forward(m);
+}
+
+LRESULT OnDestroy(ShellState& shell, const Message& m) {
+  RestoreInputContext(shell, m.window);
+  PostQuitMessage(0);
+  return Forward(m);
+}
+
+LRESULT OnPaint(ShellState& shell, const Message& m) {
+  if (shell.closeApproved != 0) return Default(m);
+  if (!shell.previewMode) SetCursor(nullptr);
+  return Forward(m);
+}
+
+// In a preview, help and the context menu belong to the dialog that hosts it.
+LRESULT OnHelpOrContextMenu(const ShellState& shell, const Message& m) {
+  if (!shell.previewMode) return Forward(m);
+  HWND parent = GetParent(m.window);
+  if (parent != nullptr && IsWindow(parent)) {
+    PostMessageA(parent, m.id, reinterpret_cast<WPARAM>(parent), m.lParam);
+  }
+  return 1;
+}
+
+// Key, mouse-move and button-down messages after an approved close.
+LRESULT OnInput(const ShellState& shell, const Message& m) {
+  if (shell.closeApproved != 0) return Default(m);
+  return Forward(m);
+}
+
+// Task switching and a second screen-saver start have no business with a
+// running saver. The whole wParam is compared: with low bits set it is not
+// one of these commands.
+LRESULT OnSysCommand(const ShellState& shell, const Message& m) {
+  if (!shell.previewMode &&
+      (m.wParam == SC_NEXTWINDOW || m.wParam == SC_PREVWINDOW || m.wParam == SC_SCREENSAVE)) {
+    return 0;
+  }
+  return Forward(m);
+}
+
+LRESULT OnTimer(const ShellState& shell, const Message& m) {
+  if (shell.closeApproved != 0) return 0;  // closing: no more drawing
+  Sleep(0);  // give the rest of the slice to whatever else wants the processor
+  return Forward(m);
+}
+
+}  // namespace
+
+int RunSaverWindow(HWND parent) {
+  ShellState& shell = Shell();
+  const WNDCLASSA saverClass = SaverClass(shell.instance);
+  WindowShape shape;
+  if (parent != nullptr) {
+    shape = PreviewShape(parent);
+    shell.previewMode = true;
+  } else {
+    shape = FullScreenShape();
+    if (ForwardToRunningSaver()) return 0;
+    LoadPasswordHook();
+  }
+  shell.autoPlayMessage = shell.onWin9x ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
+
+  HWND window = nullptr;
+  if (RegisterClassA(&saverClass) != 0) {
+    window = CreateSaverWindow(shape, shell.instance);
+    shell.saverWindow = window;
+  }
+  int result = NoSaverWindowResult;
+  if (window != nullptr) {
+    if (!shell.previewMode) SetForegroundWindow(window);
+    result = RunMessageLoop();
+  }
+  UnloadPasswordHook();
+  return result;
+}
+
+LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ShellState& shell = Shell();
+  const Message m = {window, message, wParam, lParam};
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(shell, m);
+    case WM_DESTROY:
+      return OnDestroy(shell, m);
+    case WM_SETTEXT:
+      return 0;  // the window keeps the title it was created with
+    case WM_PAINT:
+      return OnPaint(shell, m);
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+      return OnHelpOrContextMenu(shell, m);
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      return OnInput(shell, m);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(shell, m);
+    case WM_TIMER:
+      return OnTimer(shell, m);
+    default:
+      return Forward(m);
+  }
+}
+
+}  // namespace morv

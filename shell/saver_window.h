@@ -1,0 +1,27 @@
+// The saver window (full screen or preview child), its class and the message loop.
+#pragma once
+
+#include <windows.h>
+
+namespace morv {
+
+constexpr char SaverClassName[] = "WindowsScreenSaverClass";
+constexpr char FullScreenTitle[] = "Screen Saver";
+constexpr char PreviewTitle[] = "Preview";
+constexpr int SaverIconId = 100;
+constexpr UINT SaverClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;  // 0x2B
+constexpr DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;                 // 0x52000000
+constexpr DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // 0x96000000
+// The run's result when no window could be made: a failure, not a normal end.
+constexpr int NoSaverWindowResult = -1;
+
+// One preview (parent given) or full-screen (parent NULL) run; returns the
+// message loop's result, 0 after a normal end and when a full-screen saver
+// is already running.
+int RunSaverWindow(HWND parent);
+
+// The class's window procedure: what every saver handles alike, in front of
+// FernSaverProc, which gets everything else.
+LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace morv
