@@ -63,7 +63,9 @@ void DrawSegment(const AnimationState& state, DrawSink& sink, int startX, int st
 void DrawPartialSegment(const AnimationState& state, DrawSink& sink, int startX, int startY,
                         int endX, int endY, int tipFraction);
 
-// Client pixels to normalised device coordinates, on the stored client size.
+// Client pixels to normalised device coordinates, on the stored client size:
+// X = (2x) / width - 1, Y = 1 - (2y) / height. The drawing functions above
+// round every step of the mapping to double on every build, x87 included.
 double DeviceX(const AnimationState& state, int x);
 double DeviceY(const AnimationState& state, int y);
 
