@@ -129,6 +129,7 @@ void ResetProgressDialog(ProgressDialogState& dialog) {
   dialog.finished.store(false);
   dialog.clientWidth = 0;
   dialog.clientHeight = 0;
+  dialog.running = false;
 }
 
 ProgressDialogCalls& ProgressDialogPlatform() { return g_calls; }
@@ -176,6 +177,7 @@ PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
   store.computed = true;
   ProgressDialogState& dialog = ProgressDialog();
   ProgressState& progress = Progress();
+  dialog.running = true;
   const HANDLE thread = OpenProgressDialog(dialog, clientWidth, clientHeight);
   const PrecomputeResult result =
       PrecomputeFerns(store, clientWidth, clientHeight, DialogProgressPort(dialog), progress);
@@ -184,6 +186,7 @@ PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
     Sleep(ProgressHoldMs);
   }
   CloseProgressDialog(dialog, thread);
+  dialog.running = false;
   return result;
 }
 

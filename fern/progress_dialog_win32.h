@@ -33,6 +33,8 @@ struct ProgressDialogState {
   std::atomic<bool> finished;
   int clientWidth;
   int clientHeight;
+  // Computing thread only: a run is under way, from its start to its dialog's end.
+  bool running;
 };
 
 ProgressDialogState& ProgressDialog();

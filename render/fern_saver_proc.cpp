@@ -135,6 +135,14 @@ LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
 }
 
+// The progress dialog runs on a thread of its own, so the platform deactivates
+// this window's thread when the dialog opens. That is no reason to close the
+// saver; any other loss of activation still is.
+LRESULT OnActivateApp(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (wParam == FALSE && ProgressDialog().running) return 0;
+  return ShellDefaultProc(window, WM_ACTIVATEAPP, wParam, lParam);
+}
+
 }  // namespace
 
 GlSurfaceState& GlSurface() { return g_surface; }
@@ -167,6 +175,8 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     HANDLE_MSG(window, WM_TIMER, OnTimer);
     case WM_ERASEBKGND:
       return OnEraseBackground(window, wParam, lParam);
+    case WM_ACTIVATEAPP:
+      return OnActivateApp(window, wParam, lParam);
     default:
       return ShellDefaultProc(window, message, wParam, lParam);
   }

@@ -574,6 +574,23 @@ TEST_F(SaverProcTest, NarrowWindowIgnoresTheMouseAndRunsToTheEnd) {
   EXPECT_TRUE(g_dialog.destroyed.load());
 }
 
+TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
+  // A shown, active saver window: its first paint erases and starts the run,
+  // whose dialog (another thread) takes the activation from it.
+  window_ = CreateWindowExA(WS_EX_TOPMOST, kClassName, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
+                            640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window_, nullptr);
+  SetForegroundWindow(window_);
+  UpdateWindow(window_);
+  ASSERT_EQ(g_dialog.opens.load(), 1);
+  EXPECT_TRUE(g_dialog.destroyed.load());
+  EXPECT_TRUE(Store().computed);
+  EXPECT_FALSE(TakeMessage(window_, WM_CLOSE));
+  // Outside a run, losing the activation still closes the saver.
+  SendMessageA(window_, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_TRUE(TakeMessage(window_, WM_CLOSE));
+}
+
 TEST_F(SaverProcTest, RunWithoutADialogStillComputesBothFerns) {
   ProgressDialogPlatform().dialogBoxParam = FailingDialogBox;
   ASSERT_NE(Create(300, 200), nullptr);
