@@ -144,11 +144,6 @@ INT_PTR WINAPI RecordingDialogBox(HINSTANCE instance, LPCSTR name, HWND owner, D
   return DialogBoxParamA(instance, name, owner, RecordingDialogProc, param);
 }
 
-INT_PTR WINAPI FailingDialogBox(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
-  ++g_dialog.opens;
-  return -1;
-}
-
 void ResetDialogLog() {
   g_dialog.opens = 0;
   g_dialog.window = nullptr;
@@ -553,27 +548,6 @@ TEST_F(SaverProcTest, MouseMovementAbortsAFullSizeRunAndTheEraseAnswers1) {
   EXPECT_EQ(g_dialog.opens.load(), 1);
 }
 
-TEST_F(SaverProcTest, NarrowWindowIgnoresTheMouseAndRunsToTheEnd) {
-  ASSERT_NE(Create(300, 200), nullptr);
-  std::atomic<bool> done{false};
-  std::thread user([&] {
-    if (!Eventually([] { return ProgressDialog().window.load() != nullptr; })) return;
-    for (int i = 0; !done.load(); ++i) {
-      SetCursorPos(500 + i % 20, 380);  // over the centred dialog
-      Sleep(1);
-    }
-  });
-  const LRESULT result = Erase();
-  done = true;
-  user.join();
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(Progress().abortFlag.load(), 0);
-  EXPECT_EQ(Animation().verticalLevels, LevelCount(40));
-  EXPECT_EQ(Animation().horizontalLevels, LevelCount(60));
-  EXPECT_EQ(g_dialog.finalHorizontal, Line(Horizontal, LevelCount(60), LevelCount(60)));
-  EXPECT_TRUE(g_dialog.destroyed.load());
-}
-
 TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
   // A shown, active saver window: its first paint erases and starts the run,
   // whose dialog (another thread) takes the activation from it.
@@ -589,17 +563,6 @@ TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
   // Outside a run, losing the activation still closes the saver.
   SendMessageA(window_, WM_ACTIVATEAPP, FALSE, 0);
   EXPECT_TRUE(TakeMessage(window_, WM_CLOSE));
-}
-
-TEST_F(SaverProcTest, RunWithoutADialogStillComputesBothFerns) {
-  ProgressDialogPlatform().dialogBoxParam = FailingDialogBox;
-  ASSERT_NE(Create(300, 200), nullptr);
-  EXPECT_EQ(Erase(), 0);
-  EXPECT_EQ(g_dialog.opens.load(), 1);
-  EXPECT_EQ(Animation().verticalLevels, LevelCount(40));
-  EXPECT_EQ(Animation().horizontalLevels, LevelCount(60));
-  EXPECT_NE(Store().horizontal[0], nullptr);
-  EXPECT_EQ(Progress().abortFlag.load(), 0);
 }
 
 TEST_F(SaverProcTest, OutOfMemoryEndsTheDialogWithoutHoldAndErasesAsUsual) {
