@@ -16,7 +16,6 @@ import sys
 
 def read_pbm(path):
     data = open(path, "rb").read()
-    tokens = []
     pos = 0
 
     def next_token():
@@ -54,7 +53,6 @@ def read_pbm(path):
         rows = [bits[y * width:(y + 1) * width] for y in range(height)]
     else:
         raise SystemExit(f"{path}: not a PBM file")
-    del tokens
     return rows  # 1 = black, as PBM defines it
 
 

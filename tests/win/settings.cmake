@@ -8,7 +8,7 @@ morv_add_test(settings_store_test
 morv_add_test(config_dialog_test
   SOURCES ${MORV_WIN_TESTS}/config_dialog_test.cpp
   LIBS morv_settings morv_saver_resources
-  TIMEOUT 180)
+  TIMEOUT 300)
 
 # The same tests' counterpart for a build whose resources lack bitmap 104.
 morv_add_test(config_dialog_without_ok_bitmap_test
