@@ -1,20 +1,77 @@
 // The OpenGL 1.1 drawing sink, shared by every front end: the rendering context
 // must be current on the calling thread. The projection and model-view stay the
 // identity, so coordinates are normalised device coordinates.
+//
+// Two ways to draw the same picture:
+// - PerSegment: every line is its own glBegin(GL_LINES)/glVertex2d x2/glEnd.
+// - Batched: lines are collected, as the doubles glVertex2d would get, in a
+//   buffer sized once by Reserve, and drawn with one glDrawArrays(GL_LINES)
+//   from a GL_DOUBLE vertex array when the level is flushed, or earlier when a
+//   colour change or a clear must come after them. A level larger than the
+//   buffer is drawn in buffer-sized parts; a batched sink without a buffer
+//   (never reserved, or its allocation failed) draws line by line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "draw_sink.h"
 
 namespace morv {
 
+// Where the line buffer comes from; tests make it fail.
+struct LineBufferAllocator {
+  void* (*allocate)(std::size_t bytes);  // nullptr when out of memory
+  void (*release)(void* block);
+};
+const LineBufferAllocator& DefaultLineBufferAllocator();
+
 class GlSink : public DrawSink {
  public:
+  enum Mode { PerSegment, Batched };
+
+  // The largest buffer Reserve takes, in lines (32 MiB); bigger levels are
+  // drawn in parts of this size.
+  static constexpr std::int64_t MaxReservedLines = std::int64_t{1} << 20;
+
+  explicit GlSink(Mode mode = Batched,
+                  const LineBufferAllocator& allocator = DefaultLineBufferAllocator());
+  ~GlSink() override;
+  GlSink(const GlSink&) = delete;
+  GlSink& operator=(const GlSink&) = delete;
+
+  // Sizes the buffer for `lines` lines (capped at MaxReservedLines), replacing
+  // any earlier one after drawing what it still holds; call it once, after the
+  // precomputation, with LargestLevelSegments. Lines <= 0 frees the buffer.
+  // Returns false when the buffer cannot be allocated: the sink then draws
+  // line by line. A PerSegment sink keeps no buffer and returns true.
+  bool Reserve(std::int64_t lines);
+  // Draws what is buffered and frees the buffer (as Reserve(0)).
+  void Release();
+
   void Clear() override;                                                   // glClear
   void Color(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;  // glColor3ub
   void Line(double x1, double y1, double x2, double y2) override;         // one GL_LINES pair
   void Flush() override;                                                   // glFlush
+
+  Mode mode() const { return mode_; }
+  // Lines the buffer holds at most (0: drawing line by line), and where it is.
+  std::int64_t capacity() const { return capacity_; }
+  const double* buffer() const { return vertices_; }
+  std::int64_t pending() const { return pending_; }
+
+ private:
+  void DrawPending();
+
+  Mode mode_;
+  LineBufferAllocator allocator_;
+  double* vertices_;        // x1 y1 x2 y2 per line
+  std::int64_t capacity_;   // in lines
+  std::int64_t pending_;    // lines buffered, not yet drawn
 };
+
+// The sink the saver window draws with: batched, its buffer reserved once the
+// ferns are computed and released with them.
+GlSink& SaverGlSink();
 
 }  // namespace morv

@@ -5,14 +5,20 @@ morv_add_test(render_animation_test SOURCES ${MORV_HOST_TESTS}/animation_test.cp
               LIBS morv_render)
 morv_add_test(render_recording_sink_test SOURCES ${MORV_HOST_TESTS}/recording_sink_test.cpp
               LIBS morv_render)
+morv_add_test(render_level_stats_test SOURCES ${MORV_HOST_TESTS}/level_stats_test.cpp
+              LIBS morv_render)
 
 if(NOT MORV_WINDOWS)
   morv_add_test(render_gl_sink_test SOURCES ${MORV_HOST_TESTS}/gl_sink_test.cpp
                 LIBS morv_gl_sink morv_headless_gl)
+  # Per-segment and batched drawing give the same pictures; the batch buffer.
+  morv_add_test(render_gl_batch_test SOURCES ${MORV_HOST_TESTS}/gl_batch_test.cpp
+                LIBS morv_gl_sink morv_headless_gl)
   if(MORV_SANITIZE)
     # Mesa's software rasteriser leaks a few bytes of its own when its display
     # is terminated after drawing; our code's leaks are caught by the other tests.
-    set_tests_properties(render_gl_sink_test PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+    set_tests_properties(render_gl_sink_test render_gl_batch_test
+                         PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   endif()
 endif()
 
