@@ -18,6 +18,7 @@
 #else
 #include "gl_sink.h"
 #include "headless_gl.h"
+#include "level_stats.h"
 #include "png_file.h"
 #endif
 
@@ -225,8 +226,11 @@ int Png(const AnimationArgs& args) {
     morv::FreeFerns(morv::Store());
     return Failure("no offscreen OpenGL surface", error.c_str());
   }
-  morv::GlSink sink;
+  // As the saver draws: whole levels at once, the buffer sized for the largest.
+  morv::GlSink sink(morv::GlSink::Batched);
+  sink.Reserve(morv::LargestLevelSegments(morv::Store()));  // if it fails: line by line
   RunTicks(args.ticks, sink);
+  sink.Release();
   morv::FreeFerns(morv::Store());  // before the picture needs its memory
   std::vector<std::uint8_t> rgb;
   try {
