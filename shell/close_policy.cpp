@@ -25,8 +25,8 @@ constexpr Answer Answered(LRESULT result) { return Answer{true, result}; }
 void PostCloseRequest(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 
 std::uint32_t Distance(LONG from, LONG to) {
-  const std::uint32_t d = static_cast<std::uint32_t>(to) - static_cast<std::uint32_t>(from);
-  return d > 0x7FFFFFFFu ? 0u - d : d;
+  const std::int64_t d = static_cast<std::int64_t>(to) - static_cast<std::int64_t>(from);
+  return static_cast<std::uint32_t>(d < 0 ? -d : d);  // at most 2^32 - 1
 }
 
 // A refused close: the mouse must travel past the threshold again from here.

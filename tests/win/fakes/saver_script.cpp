@@ -1,0 +1,150 @@
+#include "saver_script.h"
+
+#include <atomic>
+#include <thread>
+
+#include "fern_saver_double.h"
+#include "saver_window.h"
+#include "shell_state.h"
+
+namespace morv::test {
+namespace {
+
+struct ScriptRun {
+  std::vector<ScriptStep> steps;
+  size_t next = 0;
+  int stepsRun = 0;
+  bool inStep = false;
+};
+
+ScriptRun g_script;
+
+void CALLBACK OnScriptTick(HWND, UINT, UINT_PTR, DWORD) {
+  // A step may pump messages itself; never run steps inside one another.
+  if (g_script.inStep || g_script.next >= g_script.steps.size()) return;
+  g_script.inStep = true;
+  const bool done = g_script.steps[g_script.next](Shell().saverWindow);
+  g_script.inStep = false;
+  if (done) {
+    ++g_script.next;
+    ++g_script.stepsRun;
+  }
+}
+
+}  // namespace
+
+ScriptStep Do(std::function<void(HWND)> action) {
+  return [action](HWND saver) {
+    action(saver);
+    return true;
+  };
+}
+
+ScriptStep WaitUntil(std::function<bool(HWND)> condition) { return condition; }
+
+int RunScripted(const std::function<int()>& run, std::vector<ScriptStep> steps, ScriptReport* report,
+                DWORD tickMs, DWORD watchdogMs) {
+  g_script = ScriptRun{};
+  g_script.steps = std::move(steps);
+  const DWORD thread = GetCurrentThreadId();
+  HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> fired{false};
+  std::thread watchdog([&] {
+    if (WaitForSingleObject(finished, watchdogMs) == WAIT_TIMEOUT) {
+      fired = true;
+      PostThreadMessageA(thread, WM_QUIT, WatchdogExitCode, 0);
+    }
+  });
+  const UINT_PTR timer = SetTimer(nullptr, 0, tickMs, OnScriptTick);
+  const int result = run();
+  KillTimer(nullptr, timer);
+  SetEvent(finished);
+  watchdog.join();
+  CloseHandle(finished);
+  if (report != nullptr) {
+    report->stepsRun = g_script.stepsRun;
+    report->watchdogFired = fired;
+  }
+  g_script = ScriptRun{};
+  return fired ? WatchdogExitCode : result;
+}
+
+void PrepareShell(bool onWin9x) {
+  ResetShellState(Shell());
+  Shell().instance = GetModuleHandleA(nullptr);
+  Shell().onWin9x = onWin9x;
+  ResetSaverDouble();
+}
+
+void CleanUpAfterRun() {
+  HWND saver = Shell().saverWindow;
+  if (saver != nullptr && IsWindow(saver)) {
+    Shell().closeApproved = 1;
+    DestroyWindow(saver);
+  }
+  UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
+  DropPosted(nullptr);
+  ResetShellState(Shell());
+  ResetSaverDouble();
+}
+
+bool TakePosted(HWND window, UINT message, MSG* taken) {
+  MSG m;
+  if (!PeekMessageA(&m, window, message, message, PM_REMOVE)) return false;
+  if (taken != nullptr) *taken = m;
+  return true;
+}
+
+void DropPosted(HWND window) {
+  // Posted and input messages only: WM_PAINT would come back as long as
+  // something is left unpainted.
+  MSG m;
+  for (int i = 0; i < 10000; ++i) {
+    if (!PeekMessageA(&m, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_INPUT)) break;
+  }
+}
+
+}  // namespace morv::test
+
+namespace morv::test {
+namespace {
+
+TestParentLog g_parentLog;
+
+LRESULT CALLBACK TestParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG m = {};
+  m.hwnd = window;
+  m.message = message;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  g_parentLog.received.push_back(m);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TestParentLog& ParentLog() { return g_parentLog; }
+
+HWND CreateTestParent(int clientWidth, int clientHeight) {
+  static const char kClass[] = "MorvTestPreviewParent";
+  WNDCLASSA c = {};
+  c.lpfnWndProc = TestParentProc;
+  c.hInstance = GetModuleHandleA(nullptr);
+  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  c.lpszClassName = kClass;
+  RegisterClassA(&c);  // fails harmlessly once it is registered
+  RECT r = {0, 0, clientWidth, clientHeight};
+  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+  g_parentLog.received.clear();
+  return CreateWindowExA(0, kClass, "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                         r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+int TimesParentReceived(UINT message) {
+  int n = 0;
+  for (const MSG& m : g_parentLog.received) n += (m.message == message) ? 1 : 0;
+  return n;
+}
+
+}  // namespace morv::test

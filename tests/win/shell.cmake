@@ -1,0 +1,16 @@
+# The shell under Wine: real windows, real messages, the real registry.
+if(NOT TARGET morv_shell)
+  return()
+endif()
+
+# Test support: a recording stand-in for FernSaverProc and the scripted-run harness.
+add_library(morv_shell_test_support STATIC
+  ${MORV_WIN_TESTS}/fakes/fern_saver_double.cpp
+  ${MORV_WIN_TESTS}/fakes/saver_script.cpp)
+target_include_directories(morv_shell_test_support PUBLIC ${MORV_WIN_TESTS}/fakes)
+target_link_libraries(morv_shell_test_support PUBLIC morv_shell PRIVATE morv_warnings)
+
+morv_add_test(shell_close_policy_test
+  SOURCES ${MORV_WIN_TESTS}/shell_close_policy_test.cpp
+  LIBS morv_shell_test_support morv_shell
+  TIMEOUT 180)
