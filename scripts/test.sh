@@ -35,5 +35,8 @@ fi
 
 step "$MORV_WIN_PRESET tests under Wine on a virtual display"
 morv_wine_start xvfb
+morv_wine_unmanaged config_dialog_test.exe config_dialog_without_ok_bitmap_test.exe \
+  settings_store_test.exe settings_resources_test.exe installer_test.exe installer_exe_test.exe \
+  progress_dialog_test.exe
 # One at a time: the tests share one display, one registry and one wineserver.
 ctest --preset "$MORV_WIN_PRESET" -j 1

@@ -52,3 +52,15 @@ morv_wine_stop() {
   [ -n "${MORV_WINE_TMP:-}" ] && rm -rf "$MORV_WINE_TMP"
   true
 }
+
+# Lets Wine skip its wait for a window manager (about 2 s per closed captioned
+# window on a bare virtual display) for the named programs. Only for programs
+# whose behaviour does not depend on window-manager activation: the saver and
+# its window tests keep Wine's managed windows.
+morv_wine_unmanaged() {
+  local exe
+  for exe in "$@"; do
+    "$MORV_WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1 || true
+  done
+  wineserver -w
+}
