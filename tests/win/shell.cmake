@@ -14,3 +14,16 @@ morv_add_test(shell_close_policy_test
   SOURCES ${MORV_WIN_TESTS}/shell_close_policy_test.cpp
   LIBS morv_shell_test_support morv_shell
   TIMEOUT 180)
+
+# A plain window in a process of its own: preview parent, or a saver that already runs.
+add_executable(shell_test_host ${MORV_WIN_TESTS}/fakes/window_host.cpp)
+target_link_libraries(shell_test_host PRIVATE morv_warnings user32 gdi32)
+
+morv_add_test(shell_window_test
+  SOURCES ${MORV_WIN_TESTS}/shell_window_test.cpp
+  LIBS morv_shell_test_support morv_shell
+  TIMEOUT 240)
+if(TARGET morv_saver_resources)
+  target_link_libraries(shell_window_test PRIVATE morv_saver_resources)
+endif()
+add_dependencies(shell_window_test shell_test_host)

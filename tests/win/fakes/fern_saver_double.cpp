@@ -11,7 +11,7 @@ FernSaverDouble g_double;
 
 FernSaverDouble& SaverDouble() { return g_double; }
 
-void ResetSaverDouble() { g_double.received.clear(); }
+void ResetSaverDouble() { g_double = FernSaverDouble{}; }
 
 int TimesReceived(UINT message) {
   int n = 0;
@@ -28,6 +28,9 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   m.wParam = wParam;
   m.lParam = lParam;
   test::g_double.received.push_back(m);
+  for (UINT own : test::g_double.answeredHere) {
+    if (own == message) return 0;
+  }
   return ShellDefaultProc(window, message, wParam, lParam);
 }
 

@@ -11,6 +11,9 @@ namespace morv::test {
 
 struct FernSaverDouble {
   std::vector<MSG> received;  // hwnd, message, wParam, lParam of each call, in order
+  // Messages answered here with 0 instead of going on to ShellDefaultProc, for
+  // tests that must keep the platform's default handling out of the way.
+  std::vector<UINT> answeredHere;
 };
 
 FernSaverDouble& SaverDouble();

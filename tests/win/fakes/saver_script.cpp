@@ -1,6 +1,7 @@
 #include "saver_script.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "fern_saver_double.h"
@@ -70,6 +71,7 @@ int RunScripted(const std::function<int()>& run, std::vector<ScriptStep> steps, 
 }
 
 void PrepareShell(bool onWin9x) {
+  UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));  // each run registers it anew
   ResetShellState(Shell());
   Shell().instance = GetModuleHandleA(nullptr);
   Shell().onWin9x = onWin9x;
@@ -145,6 +147,65 @@ int TimesParentReceived(UINT message) {
   int n = 0;
   for (const MSG& m : g_parentLog.received) n += (m.message == message) ? 1 : 0;
   return n;
+}
+
+}  // namespace morv::test
+
+namespace morv::test {
+
+std::string BesideTestProgram(const char* fileName) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  dir.erase(dir.find_last_of("\\/") + 1);
+  return dir + fileName;
+}
+
+HostProcess StartHost(const char* className, const char* title, int width, int height,
+                      DWORD lifetimeMs) {
+  HostProcess host;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return host;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  std::string command = "\"" + BesideTestProgram("shell_test_host.exe") + "\" \"" + className +
+                        "\" \"" + title + "\" " + std::to_string(width) + " " +
+                        std::to_string(height) + " " + std::to_string(lifetimeMs);
+  STARTUPINFOA start = {};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdOutput = writeEnd;
+  start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info = {};
+  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
+                     &info)) {
+    CloseHandle(info.hThread);
+    host.process = info.hProcess;
+  }
+  CloseHandle(writeEnd);
+  if (host.process != nullptr) {
+    char line[32] = {};
+    DWORD got = 0;
+    DWORD total = 0;
+    while (total < sizeof line - 1 && ReadFile(readEnd, line + total, 1, &got, nullptr) && got == 1) {
+      if (line[total] == '\n') break;
+      ++total;
+    }
+    line[total] = '\0';
+    host.window = WindowFromNumber(static_cast<std::uint32_t>(std::strtoul(line, nullptr, 10)));
+  }
+  CloseHandle(readEnd);
+  return host;
+}
+
+void StopHost(HostProcess& host) {
+  if (host.window != nullptr && IsWindow(host.window)) PostMessageA(host.window, WM_CLOSE, 0, 0);
+  if (host.process != nullptr) {
+    if (WaitForSingleObject(host.process, 10000) == WAIT_TIMEOUT) TerminateProcess(host.process, 1);
+    CloseHandle(host.process);
+  }
+  host = HostProcess{};
 }
 
 }  // namespace morv::test

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -51,5 +52,21 @@ struct TestParentLog {
 TestParentLog& ParentLog();
 HWND CreateTestParent(int clientWidth, int clientHeight);
 int TimesParentReceived(UINT message);
+
+}  // namespace morv::test
+
+namespace morv::test {
+
+// shell_test_host.exe (next to the test program) in a process of its own.
+struct HostProcess {
+  HANDLE process = nullptr;
+  HWND window = nullptr;
+};
+HostProcess StartHost(const char* className, const char* title, int width, int height,
+                      DWORD lifetimeMs);
+// Closes the host's window and waits for the process to end.
+void StopHost(HostProcess& host);
+// A file next to the running test program.
+std::string BesideTestProgram(const char* fileName);
 
 }  // namespace morv::test

@@ -1,0 +1,55 @@
+// A plain top-level window in a process of its own, for the tests: a preview
+// parent for the saver's "/p", or a stand-in for a saver that already runs.
+//   shell_test_host <class> <title> <client width> <client height> <lifetime ms>
+// Prints the window's handle as an unsigned decimal number, then keeps the
+// window until it is closed or the lifetime is over.
+#include <cstdio>
+#include <cstdlib>
+
+#include <windows.h>
+
+namespace {
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_TIMER:
+      DestroyWindow(window);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: shell_test_host class title width height lifetime-ms\n");
+    return 2;
+  }
+  WNDCLASSA c = {};
+  c.lpfnWndProc = HostProc;
+  c.hInstance = GetModuleHandleA(nullptr);
+  c.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  c.lpszClassName = argv[1];
+  if (!RegisterClassA(&c)) return 3;
+  RECT r = {0, 0, std::atoi(argv[3]), std::atoi(argv[4])};
+  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND window = CreateWindowExA(0, argv[1], argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                                r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  if (window == nullptr) return 4;
+  std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+  std::fflush(stdout);
+  SetTimer(window, 1, static_cast<UINT>(std::strtoul(argv[5], nullptr, 10)), nullptr);
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  return 0;
+}
