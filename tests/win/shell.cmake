@@ -27,3 +27,10 @@ if(TARGET morv_saver_resources)
   target_link_libraries(shell_window_test PRIVATE morv_saver_resources)
 endif()
 add_dependencies(shell_window_test shell_test_host)
+
+if(TARGET morv_settings AND TARGET morv_saver_resources)
+  morv_add_test(shell_start_test
+    SOURCES ${MORV_WIN_TESTS}/shell_start_test.cpp
+    LIBS morv_shell_test_support morv_shell morv_settings morv_saver_resources
+    TIMEOUT 300)
+endif()
