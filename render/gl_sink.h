@@ -49,16 +49,17 @@ class GlSink : public DrawSink {
   // Draws what is buffered and frees the buffer (as Reserve(0)).
   void Release();
 
+  // Clear, Color and Flush first draw the lines still buffered.
   void Clear() override;                                                   // glClear
   void Color(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;  // glColor3ub
-  void Line(double x1, double y1, double x2, double y2) override;         // one GL_LINES pair
+  void Line(double x1, double y1, double x2, double y2) override;  // buffered, or a GL_LINES pair
   void Flush() override;                                                   // glFlush
 
-  Mode mode() const { return mode_; }
+  Mode CurrentMode() const { return mode_; }
   // Lines the buffer holds at most (0: drawing line by line), and where it is.
-  std::int64_t capacity() const { return capacity_; }
-  const double* buffer() const { return vertices_; }
-  std::int64_t pending() const { return pending_; }
+  std::int64_t Capacity() const { return capacity_; }
+  const double* Buffer() const { return vertices_; }
+  std::int64_t PendingLines() const { return pending_; }
 
  private:
   void DrawPending();

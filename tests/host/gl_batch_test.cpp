@@ -171,19 +171,19 @@ TEST_F(GlBatchTest, LinesNeverAllocateOnceTheBufferIsReserved) {
   const std::int64_t largest = LargestLevelSegments(ferns.store);
   ASSERT_TRUE(sink.Reserve(largest));
   EXPECT_EQ(CountingLineBuffers::made, 1);
-  const double* buffer = sink.buffer();
+  const double* buffer = sink.Buffer();
   ASSERT_NE(buffer, nullptr);
-  EXPECT_EQ(sink.capacity(), largest);
+  EXPECT_EQ(sink.Capacity(), largest);
 
   DrawCycle(ferns, sink);
   EXPECT_EQ(CountingLineBuffers::made, 1) << "a whole cycle without another allocation";
-  EXPECT_EQ(sink.buffer(), buffer);
-  EXPECT_EQ(sink.capacity(), largest);
-  EXPECT_EQ(sink.pending(), 0) << "every tick drew what it gave";
+  EXPECT_EQ(sink.Buffer(), buffer);
+  EXPECT_EQ(sink.Capacity(), largest);
+  EXPECT_EQ(sink.PendingLines(), 0) << "every tick drew what it gave";
 
   sink.Release();
   EXPECT_EQ(CountingLineBuffers::live, 0);
-  EXPECT_EQ(sink.capacity(), 0);
+  EXPECT_EQ(sink.Capacity(), 0);
 }
 
 TEST_F(GlBatchTest, ALevelLargerThanTheBufferIsDrawnInPartsToTheSamePictures) {
@@ -192,7 +192,7 @@ TEST_F(GlBatchTest, ALevelLargerThanTheBufferIsDrawnInPartsToTheSamePictures) {
   const Cycle reference = PerSegmentCycle(ferns);
   GlSink sink(GlSink::Batched, CountingLineBuffers::Get());
   ASSERT_TRUE(sink.Reserve(7));
-  EXPECT_EQ(sink.capacity(), 7);
+  EXPECT_EQ(sink.Capacity(), 7);
   ExpectSamePictures(reference, DrawCycle(ferns, sink), 640);
   EXPECT_EQ(CountingLineBuffers::made, 1) << "the parts reuse the one buffer";
 }
@@ -203,9 +203,9 @@ TEST_F(GlBatchTest, WithoutItsBufferTheSinkDrawsLineByLineToTheSamePictures) {
   CountingLineBuffers::Reset(/*failAll=*/true);
   GlSink sink(GlSink::Batched, CountingLineBuffers::Get());
   EXPECT_FALSE(sink.Reserve(LargestLevelSegments(ferns.store)));
-  EXPECT_EQ(sink.capacity(), 0);
-  EXPECT_EQ(sink.buffer(), nullptr);
-  EXPECT_EQ(sink.mode(), GlSink::Batched);
+  EXPECT_EQ(sink.Capacity(), 0);
+  EXPECT_EQ(sink.Buffer(), nullptr);
+  EXPECT_EQ(sink.CurrentMode(), GlSink::Batched);
   ExpectSamePictures(reference, DrawCycle(ferns, sink), 640);
 }
 
@@ -232,8 +232,8 @@ TEST_F(GlBatchTest, ReserveSizesTheBufferWithinItsBounds) {
     {
       GlSink sink(c.mode, CountingLineBuffers::Get());
       EXPECT_EQ(sink.Reserve(c.lines), c.reserved);
-      EXPECT_EQ(sink.capacity(), c.capacity);
-      EXPECT_EQ(sink.buffer() != nullptr, c.capacity > 0);
+      EXPECT_EQ(sink.Capacity(), c.capacity);
+      EXPECT_EQ(sink.Buffer() != nullptr, c.capacity > 0);
       EXPECT_EQ(CountingLineBuffers::made, c.capacity > 0 ? 1 : 0);
     }
     EXPECT_EQ(CountingLineBuffers::live, 0) << "the sink frees its buffer";
@@ -244,7 +244,7 @@ TEST_F(GlBatchTest, ASecondReserveReplacesTheBuffer) {
   GlSink sink(GlSink::Batched, CountingLineBuffers::Get());
   ASSERT_TRUE(sink.Reserve(10));
   ASSERT_TRUE(sink.Reserve(20));
-  EXPECT_EQ(sink.capacity(), 20);
+  EXPECT_EQ(sink.Capacity(), 20);
   EXPECT_EQ(CountingLineBuffers::made, 2);
   EXPECT_EQ(CountingLineBuffers::live, 1);
   ASSERT_TRUE(sink.Reserve(0));
@@ -253,10 +253,10 @@ TEST_F(GlBatchTest, ASecondReserveReplacesTheBuffer) {
 
 TEST(GlSinkModes, TheSaverSinkAndTheDefaultSinkAreBatchedWithoutABuffer) {
   GlSink plain;
-  EXPECT_EQ(plain.mode(), GlSink::Batched);
-  EXPECT_EQ(plain.capacity(), 0);
-  EXPECT_EQ(SaverGlSink().mode(), GlSink::Batched);
-  EXPECT_EQ(SaverGlSink().capacity(), 0);
+  EXPECT_EQ(plain.CurrentMode(), GlSink::Batched);
+  EXPECT_EQ(plain.Capacity(), 0);
+  EXPECT_EQ(SaverGlSink().CurrentMode(), GlSink::Batched);
+  EXPECT_EQ(SaverGlSink().Capacity(), 0);
 }
 
 // Draws on a small surface and reads it back.
@@ -325,7 +325,7 @@ TEST_F(GlBatchOrderTest, ColourAndClearComeAfterTheLinesGivenBeforeThem) {
       ASSERT_TRUE(sink.Reserve(16));
       sink.Clear();
       c.draw(sink);
-      EXPECT_EQ(sink.pending(), 0);
+      EXPECT_EQ(sink.PendingLines(), 0);
       const Picture p = Read();
       EXPECT_EQ(At(p, 10, 0), c.top);
       EXPECT_EQ(At(p, 10, 47), c.bottom);
@@ -339,9 +339,9 @@ TEST_F(GlBatchOrderTest, ReserveDrawsWhatIsPendingBeforeItReplacesTheBuffer) {
   ASSERT_TRUE(sink.Reserve(4));
   sink.Color(0, 0, 255);
   TopRow(sink);
-  ASSERT_EQ(sink.pending(), 1);
+  ASSERT_EQ(sink.PendingLines(), 1);
   ASSERT_TRUE(sink.Reserve(8));
-  EXPECT_EQ(sink.pending(), 0);
+  EXPECT_EQ(sink.PendingLines(), 0);
   sink.Flush();
   EXPECT_EQ(At(Read(), 10, 0), (std::tuple<int, int, int>{0, 0, 255}));
 }
