@@ -9,6 +9,7 @@
 #include "fast_madness.h"
 #include "gl_sink.h"
 #include "gl_surface_win32.h"
+#include "level_stats.h"
 #include "progress_dialog_win32.h"
 #include "segment_store.h"
 
@@ -97,6 +98,7 @@ void OnDestroy(HWND window) {
   // Freed chains must not stay reachable: a later window of this process
   // would free them again.
   ClearDepthIndexes(store);
+  SaverGlSink().Release();
   GlSurfaceState& surface = GlSurface();
   const GlSurfaceCalls& gl = GlSurfacePlatform();
   if (surface.renderingContext != nullptr) {
@@ -116,8 +118,7 @@ void OnDestroy(HWND window) {
 }
 
 void OnTimer(HWND, UINT) {
-  GlSink sink;
-  AnimationTick(Animation(), Store(), sink);
+  AnimationTick(Animation(), Store(), SaverGlSink());
 }
 
 // The first erase of a window that has computed nothing yet runs the
@@ -131,6 +132,8 @@ LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   const PrecomputeResult result =
       PrecomputeWithProgressDialog(store, animation.clientWidth, animation.clientHeight);
   ApplyPrecomputeResult(animation, result);
+  // Sized once, here: the ticks then draw each level in one batch and never allocate.
+  SaverGlSink().Reserve(LargestLevelSegments(store));
   if (Progress().abortFlag.load(std::memory_order_acquire) != 0) return 1;
   return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
 }
