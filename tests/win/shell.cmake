@@ -34,3 +34,18 @@ if(TARGET morv_settings AND TARGET morv_saver_resources)
     LIBS morv_shell_test_support morv_shell morv_settings morv_saver_resources
     TIMEOUT 300)
 endif()
+
+# The saver's entry in processes of their own: the real ShellStart with a stand-in
+# saver procedure. shell_probe9x is the same program under another name, which the
+# test gives Wine's Windows 98 version.
+if(TARGET morv_settings AND TARGET morv_saver_resources)
+  foreach(_probe shell_probe shell_probe9x)
+    add_executable(${_probe} WIN32 ${MORV_WIN_TESTS}/fakes/saver_probe.cpp)
+    target_link_libraries(${_probe} PRIVATE morv_shell morv_settings morv_saver_resources morv_warnings)
+  endforeach()
+  morv_add_test(shell_entry_test
+    SOURCES ${MORV_WIN_TESTS}/shell_entry_test.cpp
+    LIBS morv_shell_test_support morv_shell
+    TIMEOUT 300)
+  add_dependencies(shell_entry_test shell_probe shell_probe9x shell_test_host)
+endif()

@@ -3,8 +3,13 @@
 //   shell_test_host <class> <title> <client width> <client height> <lifetime ms>
 // Prints the window's handle as an unsigned decimal number, then keeps the
 // window until it is closed or the lifetime is over.
+//   shell_test_host saver-running [0|1]
+// Sets the platform's screen-saver-running state if a value is given, and
+// exits with the state as this fresh process reads it (Wine caches system
+// parameters per process, so another process's change is seen only here).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <windows.h>
 
@@ -25,7 +30,18 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
+int SaverRunning(int argc, char** argv) {
+  if (argc == 3) {
+    UINT previous = 0;
+    SystemParametersInfoA(97 /* SPI_SETSCREENSAVERRUNNING */, std::atoi(argv[2]), &previous, 0);
+  }
+  BOOL running = FALSE;
+  if (!SystemParametersInfoA(0x0072 /* SPI_GETSCREENSAVERRUNNING */, 0, &running, 0)) return 99;
+  return running ? 1 : 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "saver-running") == 0) return SaverRunning(argc, argv);
   if (argc != 6) {
     std::fprintf(stderr, "usage: shell_test_host class title width height lifetime-ms\n");
     return 2;
