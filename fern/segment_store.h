@@ -2,6 +2,7 @@
 // with one DepthIndex table per fern giving the first Segment of each level.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace morv {
@@ -31,7 +32,10 @@ struct SegmentAllocator {
   Segment* (*allocate)();        // returns nullptr when out of memory
   void (*release)(Segment*);
 };
+// The default: records carved from 64 KiB blocks, each block freed with its last record.
 const SegmentAllocator& DefaultSegmentAllocator();
+// Blocks the default allocator holds, the one being carved included.
+std::size_t SegmentBlocksInUse();
 
 // The fern store record: the two tables plus the builder state of the running pass.
 struct FernStore {

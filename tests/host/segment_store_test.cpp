@@ -148,5 +148,32 @@ TEST_F(StoreTest, FreeingBothFernsReleasesEveryRecord) {
   EXPECT_EQ(store_.horizontal[0], nullptr);
 }
 
+TEST(DefaultAllocator, RecordsComeZeroedAndEveryBlockGoesWithItsLastRecord) {
+  FernStore store;
+  ResetFernStore(store);
+  const std::size_t before = SegmentBlocksInUse();
+  ProgressPort quiet{nullptr, nullptr, nullptr};
+  ProgressState progress{};
+  PrecomputeFerns(store, 640, 480, quiet, progress);  // about a hundred blocks
+  EXPECT_GT(SegmentBlocksInUse(), before + 50);
+  for (const Segment* s = store.vertical[0]; s != nullptr; s = s->next) {
+    ASSERT_TRUE(s->tipFraction >= 0 && s->tipFraction <= 4);
+  }
+  // The two chains share blocks; freeing them in either order frees the blocks.
+  FreeSegmentList(store, store.horizontal[0]);
+  FreeSegmentList(store, store.vertical[0]);
+  EXPECT_LE(SegmentBlocksInUse(), 1u) << "only the block being carved may stay";
+
+  // A fresh record is all zero even in a reused block position.
+  BeginPass(store, Vertical);
+  store.recordingDepth = 3;
+  ASSERT_TRUE(RecordSegment(store, 1, 2, 3, 4, 9));
+  const Segment& s = *store.vertical[0];
+  EXPECT_EQ(s.tipFraction, 0);
+  EXPECT_EQ(s.next, nullptr);
+  FreeSegmentList(store, store.vertical[0]);
+  EXPECT_LE(SegmentBlocksInUse(), 1u);
+}
+
 }  // namespace
 }  // namespace morv
