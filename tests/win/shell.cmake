@@ -49,3 +49,57 @@ if(TARGET morv_settings AND TARGET morv_saver_resources)
     TIMEOUT 300)
   add_dependencies(shell_entry_test shell_probe shell_probe9x shell_test_host)
 endif()
+
+# The password hooks, with stand-ins for PASSWORD.CPL and MPR.DLL beside the test
+# programs. Wine gives the *9x* programs the Windows 98 version and lets every one
+# of them load our MPR.DLL instead of its own; a ctest fixture writes those per-
+# program settings into the run's Wine prefix first.
+set(MORV_PASSWORD_DIR ${CMAKE_CURRENT_BINARY_DIR}/password)
+set(MORV_PASSWORD_BARE_DIR ${CMAKE_CURRENT_BINARY_DIR}/password-bare)
+
+function(morv_fake_component target source output_name suffix dir)
+  add_library(${target} SHARED ${source})
+  target_include_directories(${target} PRIVATE ${MORV_WIN_TESTS}/fakes)
+  target_link_libraries(${target} PRIVATE morv_warnings user32)
+  # Undecorated names for GetProcAddress also in the 32-bit build (stdcall exports).
+  target_link_options(${target} PRIVATE -Wl,--kill-at)
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${output_name} SUFFIX ${suffix}
+                        RUNTIME_OUTPUT_DIRECTORY ${dir} ARCHIVE_OUTPUT_DIRECTORY ${dir}/lib)
+endfunction()
+morv_fake_component(morv_fake_password ${MORV_WIN_TESTS}/fakes/password_cpl.cpp PASSWORD .CPL ${MORV_PASSWORD_DIR})
+morv_fake_component(morv_fake_mpr ${MORV_WIN_TESTS}/fakes/mpr_dll.cpp MPR .DLL ${MORV_PASSWORD_DIR})
+morv_fake_component(morv_fake_password_bare ${MORV_WIN_TESTS}/fakes/password_cpl.cpp PASSWORD .CPL ${MORV_PASSWORD_BARE_DIR})
+target_compile_definitions(morv_fake_password_bare PRIVATE MORV_FAKE_WITHOUT_VERIFY)
+
+function(morv_password_test name source dir)
+  morv_add_test(${name} SOURCES ${MORV_WIN_TESTS}/${source}
+                LIBS morv_shell_test_support morv_shell ${ARGN} TIMEOUT 240)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${dir})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED morv_password_wine)
+endfunction()
+if(TARGET morv_settings)
+  morv_password_test(shell_password9x_test password_hooks_test.cpp ${MORV_PASSWORD_DIR} morv_settings)
+  morv_password_test(shell_password_nt_test password_nt_family_test.cpp ${MORV_PASSWORD_DIR} morv_settings)
+  # The window host, beside these programs too.
+  add_executable(shell_test_host_password ${MORV_WIN_TESTS}/fakes/window_host.cpp)
+  target_link_libraries(shell_test_host_password PRIVATE morv_warnings user32 gdi32)
+  set_target_properties(shell_test_host_password PROPERTIES OUTPUT_NAME shell_test_host
+                        RUNTIME_OUTPUT_DIRECTORY ${MORV_PASSWORD_DIR})
+  add_dependencies(shell_password9x_test morv_fake_password morv_fake_mpr shell_test_host_password)
+  add_dependencies(shell_password_nt_test morv_fake_password morv_fake_mpr)
+endif()
+morv_password_test(shell_password9x_bare_test password_missing_test.cpp ${MORV_PASSWORD_BARE_DIR})
+add_dependencies(shell_password9x_bare_test morv_fake_password_bare)
+
+set(_morv_app_defaults "HKCU\\Software\\Wine\\AppDefaults")
+add_test(NAME shell_password_wine_setup_9x
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add "${_morv_app_defaults}\\shell_password9x_test.exe" /v Version /d win98 /f)
+add_test(NAME shell_password_wine_setup_9x_bare
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add "${_morv_app_defaults}\\shell_password9x_bare_test.exe" /v Version /d win98 /f)
+add_test(NAME shell_password_wine_setup_mpr_9x
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add "${_morv_app_defaults}\\shell_password9x_test.exe\\DllOverrides" /v mpr /d native /f)
+add_test(NAME shell_password_wine_setup_mpr_nt
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add "${_morv_app_defaults}\\shell_password_nt_test.exe\\DllOverrides" /v mpr /d native /f)
+set_tests_properties(shell_password_wine_setup_9x shell_password_wine_setup_9x_bare
+                     shell_password_wine_setup_mpr_9x shell_password_wine_setup_mpr_nt
+                     PROPERTIES FIXTURES_SETUP morv_password_wine TIMEOUT 60)
