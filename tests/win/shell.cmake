@@ -3,12 +3,18 @@ if(NOT TARGET morv_shell)
   return()
 endif()
 
-# Test support: a recording stand-in for FernSaverProc and the scripted-run harness.
-add_library(morv_shell_test_support STATIC
+# Test support: the scripted-run harness with the stand-in's record, and the
+# recording stand-in for FernSaverProc in a library of its own.
+add_library(morv_shell_script STATIC
   ${MORV_WIN_TESTS}/fakes/fern_saver_double.cpp
   ${MORV_WIN_TESTS}/fakes/saver_script.cpp)
-target_include_directories(morv_shell_test_support PUBLIC ${MORV_WIN_TESTS}/fakes)
-target_link_libraries(morv_shell_test_support PUBLIC morv_shell PRIVATE morv_warnings)
+target_include_directories(morv_shell_script PUBLIC ${MORV_WIN_TESTS}/fakes)
+target_link_libraries(morv_shell_script PUBLIC morv_shell PRIVATE morv_warnings)
+# Compiled into each test that uses it: an object that the shell's archive needs
+# must be on the link line itself, not in an archive ahead of the shell's.
+add_library(morv_shell_test_support INTERFACE)
+target_sources(morv_shell_test_support INTERFACE ${MORV_WIN_TESTS}/fakes/fern_saver_proc_double.cpp)
+target_link_libraries(morv_shell_test_support INTERFACE morv_shell_script)
 
 morv_add_test(shell_close_policy_test
   SOURCES ${MORV_WIN_TESTS}/shell_close_policy_test.cpp
@@ -103,3 +109,12 @@ add_test(NAME shell_password_wine_setup_mpr_nt
 set_tests_properties(shell_password_wine_setup_9x shell_password_wine_setup_9x_bare
                      shell_password_wine_setup_mpr_9x shell_password_wine_setup_mpr_nt
                      PROPERTIES FIXTURES_SETUP morv_password_wine TIMEOUT 60)
+
+# With the saver's real window procedure: OpenGL, precomputation and ticks.
+if(TARGET morv_render_win AND TARGET morv_settings AND TARGET morv_saver_resources)
+  morv_add_test(shell_real_saver_test
+    SOURCES ${MORV_WIN_TESTS}/shell_real_saver_test.cpp
+    LIBS morv_shell_script "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_settings
+         morv_saver_resources
+    TIMEOUT 300)
+endif()

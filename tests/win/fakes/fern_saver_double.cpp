@@ -1,7 +1,5 @@
 #include "fern_saver_double.h"
 
-#include "close_policy.h"
-#include "fern_saver_proc.h"
 
 namespace morv {
 namespace test {
@@ -20,18 +18,5 @@ int TimesReceived(UINT message) {
 }
 
 }  // namespace test
-
-LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG m = {};
-  m.hwnd = window;
-  m.message = message;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  test::g_double.received.push_back(m);
-  for (UINT own : test::g_double.answeredHere) {
-    if (own == message) return 0;
-  }
-  return ShellDefaultProc(window, message, wParam, lParam);
-}
 
 }  // namespace morv

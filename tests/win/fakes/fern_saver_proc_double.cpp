@@ -1,0 +1,22 @@
+// The stand-in FernSaverProc itself, apart from its record (fern_saver_double.cpp),
+// so that tests with the real saver procedure can share the rest of the support.
+#include "close_policy.h"
+#include "fern_saver_double.h"
+#include "fern_saver_proc.h"
+
+namespace morv {
+
+LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG m = {};
+  m.hwnd = window;
+  m.message = message;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  test::SaverDouble().received.push_back(m);
+  for (UINT own : test::SaverDouble().answeredHere) {
+    if (own == message) return 0;
+  }
+  return ShellDefaultProc(window, message, wParam, lParam);
+}
+
+}  // namespace morv
