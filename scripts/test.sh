@@ -9,7 +9,7 @@ root=$PWD
 bash .ci/install-deps.sh
 
 jobs=$(nproc)
-step() { printf '\n=== %s\n' "$*"; }
+step() { printf '\n=== %s (%s)\n' "$*" "$(date +%T)"; }
 
 step "host build and tests"
 cmake --preset host -DMORV_WERROR=ON >/dev/null
@@ -40,3 +40,4 @@ morv_wine_unmanaged config_dialog_test.exe config_dialog_without_ok_bitmap_test.
   progress_dialog_test.exe
 # One at a time: the tests share one display, one registry and one wineserver.
 ctest --preset "$MORV_WIN_PRESET" -j 1
+step "done"
