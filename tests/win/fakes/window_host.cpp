@@ -2,7 +2,9 @@
 // parent for the saver's "/p", or a stand-in for a saver that already runs.
 //   shell_test_host <class> <title> <client width> <client height> <lifetime ms>
 // Prints the window's handle as an unsigned decimal number, then keeps the
-// window until it is closed or the lifetime is over.
+// window until it is closed or the lifetime is over. Whenever its child windows
+// change (another program's preview, say) it prints one line per child:
+// "child <class>|<title>|<x>,<y>,<width>,<height>" and then "children <count>".
 //   shell_test_host saver-running [0|1]
 // Sets the platform's screen-saver-running state if a value is given, and
 // exits with the state as this fresh process reads it (Wine caches system
@@ -10,10 +12,45 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <windows.h>
 
 namespace {
+
+constexpr UINT_PTR LifetimeTimer = 1;
+constexpr UINT_PTR ChildWatchTimer = 2;
+
+struct HostState {
+  std::string lastReport;
+};
+HostState g_host;
+
+BOOL CALLBACK AddChild(HWND child, LPARAM report) {
+  char className[64] = {};
+  char title[64] = {};
+  GetClassNameA(child, className, sizeof className);
+  GetWindowTextA(child, title, sizeof title);
+  RECT r = {};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  char line[200];
+  std::snprintf(line, sizeof line, "child %s|%s|%ld,%ld,%ld,%ld\n", className, title, r.left, r.top,
+                r.right - r.left, r.bottom - r.top);
+  *reinterpret_cast<std::string*>(report) += line;
+  return TRUE;
+}
+
+void ReportChildren(HWND window) {
+  std::string report;
+  EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&report));
+  if (report == g_host.lastReport) return;
+  g_host.lastReport = report;
+  int count = 0;
+  for (char c : report) count += (c == '\n') ? 1 : 0;
+  std::printf("%schildren %d\n", report.c_str(), count);
+  std::fflush(stdout);
+}
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -21,7 +58,11 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       PostQuitMessage(0);
       return 0;
     case WM_TIMER:
-      DestroyWindow(window);
+      if (wParam == ChildWatchTimer) {
+        ReportChildren(window);
+      } else {
+        DestroyWindow(window);
+      }
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -61,7 +102,8 @@ int main(int argc, char** argv) {
   if (window == nullptr) return 4;
   std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
   std::fflush(stdout);
-  SetTimer(window, 1, static_cast<UINT>(std::strtoul(argv[5], nullptr, 10)), nullptr);
+  SetTimer(window, LifetimeTimer, static_cast<UINT>(std::strtoul(argv[5], nullptr, 10)), nullptr);
+  SetTimer(window, ChildWatchTimer, 200, nullptr);
   MSG m;
   while (GetMessageA(&m, nullptr, 0, 0) > 0) {
     TranslateMessage(&m);

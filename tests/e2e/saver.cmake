@@ -1,0 +1,20 @@
+# The saver driven from outside under Wine with the X keyboard, mouse and
+# screenshots (Windows presets, inside a Wine session with a display).
+if(NOT MORV_WINDOWS OR NOT TARGET Morvessantique OR NOT TARGET shell_test_host
+   OR NOT TARGET morv_render_win)
+  return()
+endif()
+set(_morv_saver_e2e
+  "fullscreen\;$<TARGET_FILE:Morvessantique>"
+  "mouse\;$<TARGET_FILE:Morvessantique>"
+  "preview\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>"
+  "bad_switches\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>"
+  "fast_madness\;$<TARGET_FILE:Morvessantique>")
+foreach(_case IN LISTS _morv_saver_e2e)
+  list(GET _case 0 _name)
+  list(SUBLIST _case 1 -1 _args)
+  add_test(NAME saver_${_name}_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_${_name}.sh ${_args})
+  # Each script bounds its own waits; the limit only guards against the unforeseen.
+  set_tests_properties(saver_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
+endforeach()

@@ -1,0 +1,97 @@
+# Shared by the saver's end-to-end scripts (sourced). They run inside a Wine
+# session with a display (scripts/wine-session.sh: MORV_WINE, WINEPREFIX, DISPLAY)
+# and drive Morvessantique.scr from outside, as Windows would.
+
+saver_require_session() {
+  if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ] || ! command -v xdotool >/dev/null ||
+     ! command -v import >/dev/null; then
+    echo "SKIP: needs a Wine session with a display, xdotool and ImageMagick"
+    exit 77
+  fi
+  wine=${MORV_WINE:-wine}
+  work=$(mktemp -d /tmp/morv-saver-e2e.XXXXXX)
+  pids=()
+  failures=0
+  passes=0
+  trap saver_cleanup EXIT
+}
+
+saver_cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "${MORV_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
+}
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; passes=$((passes + 1)); }
+
+saver_finish() {
+  echo "$passes passed, $failures failed"
+  [ "$failures" -eq 0 ]
+}
+
+# start NAME ARGS...: runs the program in the background; its exit code lands in $work/NAME.exit.
+start() {
+  local name=$1
+  shift
+  rm -f "$work/$name.exit"
+  ( "$wine" "$@" >"$work/$name.out" 2>"$work/$name.err"; echo $? >"$work/$name.exit" ) &
+  pids+=($!)
+}
+
+# wait_exit NAME SECONDS: 0 once the program has ended within the time.
+wait_exit() {
+  local name=$1 tenths=$(($2 * 10)) i
+  for ((i = 0; i < tenths; i++)); do
+    [ -s "$work/$name.exit" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+exit_code() { cat "$work/$1.exit" 2>/dev/null; }
+
+# wait_window REGEX SECONDS: prints the id of the first visible X window whose name matches.
+wait_window() {
+  local regex=$1 tenths=$(($2 * 10)) i id
+  for ((i = 0; i < tenths; i++)); do
+    id=$(xdotool search --onlyvisible --name "$regex" 2>/dev/null | head -1 || true)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Fern-coloured pixels: the colour cycle walks the saturated hues, so a pixel counts
+# when its HSL saturation is above one half (black, greys, white and the progress
+# dialog's text do not). shot_stats FILE prints "COUNT WxH+X+Y" (the bounding box).
+shot_stats() {
+  convert "$1" -colorspace HSL -channel G -separate +channel -threshold 50% \
+    -format "%[fx:round(mean*w*h)] %@" info: 2>/dev/null
+}
+
+# shoot FILE [WxH+X+Y]: a screenshot of the whole screen or of one rectangle of it.
+shoot() {
+  if [ -n "${2:-}" ]; then
+    import -window root -crop "$2" +repage "$1" 2>/dev/null
+  else
+    import -window root "$1" 2>/dev/null
+  fi
+}
+
+now_ms() { date +%s%3N; }
+
+# Puts the pointer in the middle of the screen before a full-screen start. The
+# progress dialog re-centres the pointer when it sees Escape pressed (the
+# platform remembers a press until somebody asks), and treats that move as the
+# user's abort unless the pointer was in the middle already; a press left over
+# from an earlier program must not cut the ferns short.
+center_pointer() {
+  local w h
+  read -r w h < <(xdpyinfo | awk '/dimensions:/ {split($2, a, "x"); print a[1], a[2]}')
+  xdotool mousemove $((w / 2)) $((h / 2))
+  sleep 0.3
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Mouse movement against a running full-screen saver: a nudge of 3 pixels leaves
+# it running; 10 more pixels end it with 0.
+#   saver_mouse.sh SAVER_SCR
+set -uo pipefail
+scr=$1
+. "$(dirname "$0")/saver_lib.sh"
+saver_require_session
+
+center_pointer
+start saver "$scr" /s
+if ! wait_window '^Screen Saver$' 30 >/dev/null; then
+  fail "/s: no full-screen window appeared"
+  saver_finish
+  exit
+fi
+sleep 4  # past the precomputation and its dialog
+
+xdotool mousemove_relative -- 2 1
+sleep 2
+if [ -s "$work/saver.exit" ]; then
+  fail "a 3-pixel nudge ended the saver"
+else
+  pass "a 3-pixel nudge leaves the saver running"
+fi
+
+xdotool mousemove_relative -- 10 0
+if ! wait_exit saver 15; then
+  fail "the saver did not end after a 10-pixel move"
+elif [ "$(exit_code saver)" != 0 ]; then
+  fail "the saver ended with $(exit_code saver) after a 10-pixel move, expected 0"
+else
+  pass "a 10-pixel move ends the saver with 0"
+fi
+saver_finish
