@@ -1,7 +1,7 @@
 // Times the saver's precomputation on Windows: first the computation alone
 // (PrecomputeFerns on the Windows heap), then the whole first-erase run as the
 // saver does it: dialog thread, dialog, one synchronous message per depth level,
-// until the dialog is gone. The designed hold of the finished dialog on a
+// until the dialog is gone. The hold of the finished dialog on a
 // full-size window is reported apart, not counted.
 // Usage: morv_precompute_timing [WIDTHxHEIGHT] [RUNS]
 #include <windows.h>
