@@ -55,8 +55,8 @@ morv_wine_stop() {
 
 # Lets Wine skip its wait for a window manager (about 2 s per closed captioned
 # window on a bare virtual display) for the named programs. Only for programs
-# whose behaviour does not depend on window-manager activation: the saver and
-# its window tests keep Wine's managed windows.
+# whose behaviour does not depend on window-manager activation: the saver itself
+# and the tests of its own window procedure keep Wine's managed windows.
 morv_wine_unmanaged() {
   local exe
   for exe in "$@"; do
