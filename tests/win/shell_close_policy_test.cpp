@@ -10,6 +10,7 @@
 #include "close_policy.h"
 #include "fern_saver_double.h"
 #include "password_hooks.h"
+#include "saver_run_test.h"
 #include "saver_script.h"
 #include "saver_window.h"
 #include "shell_state.h"
@@ -50,31 +51,13 @@ BOOL WINAPI CountingHook(HWND) {
 
 constexpr POINT kStart = {400, 300};
 
-class ClosePolicyTest : public ::testing::Test {
+class ClosePolicyTest : public test::SaverRunTest {
  protected:
+  ClosePolicyTest() : SaverRunTest(kStart, SIZE{200, 150}) {}
   void SetUp() override {
     g_hook = HookCalls{};
-    SetCursorPos(kStart.x, kStart.y);
-    test::PrepareShell(false);
+    SaverRunTest::SetUp();
   }
-  void TearDown() override {
-    test::CleanUpAfterRun();
-    if (parent_ != nullptr) DestroyWindow(parent_);
-  }
-
-  int RunFullScreen(std::vector<ScriptStep> steps) {
-    steps.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
-    return RunScripted([] { return RunSaverWindow(nullptr); }, std::move(steps), &report_);
-  }
-  int RunPreview(std::vector<ScriptStep> steps) {
-    parent_ = test::CreateTestParent(200, 150);
-    steps.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
-    HWND parent = parent_;
-    return RunScripted([parent] { return RunSaverWindow(parent); }, std::move(steps), &report_);
-  }
-
-  test::ScriptReport report_;
-  HWND parent_ = nullptr;
 };
 
 TEST(CursorTravel, AddsTheAbsoluteDistancesOnBothAxes) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fern_saver_double.h"
+#include "saver_run_test.h"
 #include "saver_script.h"
 #include "saver_window.h"
 #include "shell_state.h"
@@ -27,30 +28,9 @@ std::string TitleOf(HWND window) {
   return text;
 }
 
-class SaverWindowTest : public ::testing::Test {
+class SaverWindowTest : public test::SaverRunTest {
  protected:
-  void SetUp() override {
-    SetCursorPos(300, 200);
-    test::PrepareShell(false);
-  }
-  void TearDown() override {
-    test::CleanUpAfterRun();
-    if (parent_ != nullptr) DestroyWindow(parent_);
-  }
-
-  int RunFullScreen(std::vector<ScriptStep> steps) {
-    steps.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
-    return RunScripted([] { return RunSaverWindow(nullptr); }, std::move(steps), &report_);
-  }
-  int RunPreview(std::vector<ScriptStep> steps, int width = 152, int height = 112) {
-    parent_ = test::CreateTestParent(width, height);
-    steps.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
-    HWND parent = parent_;
-    return RunScripted([parent] { return RunSaverWindow(parent); }, std::move(steps), &report_);
-  }
-
-  test::ScriptReport report_;
-  HWND parent_ = nullptr;
+  SaverWindowTest() : SaverRunTest(POINT{300, 200}, SIZE{152, 112}) {}
 };
 
 TEST_F(SaverWindowTest, ClassHasItsStyleIconBlackBrushAndNoCursor) {
