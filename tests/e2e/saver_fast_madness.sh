@@ -18,7 +18,10 @@ growth_ms() {
   local name=$1 t t0= count max=0 tmax= samples="$work/$1.samples"
   center_pointer
   start "$name" "$scr" /s
-  wait_window '^Screen Saver$' 30 >/dev/null || return 1
+  if ! wait_saver "$name" 30; then
+    echo "$name run: $why" >&2
+    return 1
+  fi
   : >"$samples"
   local deadline=$(($(now_ms) + 40000))
   while [ "$(now_ms)" -lt "$deadline" ]; do

@@ -11,8 +11,8 @@ read -r W H < <(xdpyinfo | awk '/dimensions:/ {split($2, a, "x"); print a[1], a[
 
 center_pointer
 start first "$scr" /s
-if ! wait_window '^Screen Saver$' 30 >/dev/null; then
-  fail "/s: no full-screen window appeared"
+if ! wait_saver first 30; then
+  fail "/s: $why"
   saver_finish
   exit
 fi
@@ -26,11 +26,8 @@ while [ "$(now_ms)" -lt "$deadline" ] && [ "$grew" -eq 0 ]; do
   shoot "$work/shot.png"
   read -r count box < <(shot_stats "$work/shot.png")
   i=$((i + 1))
-  [ "${count:-0}" -gt 0 ] || continue
-  IFS='x+' read -r bw bh bx by <<<"$box"
-  # The vertical fern: its box reaches the bottom edge and is centred left to right.
-  if [ $((by + bh)) -ge $((H * 9 / 10)) ] && [ $((bx + bw / 2)) -gt $((W * 3 / 10)) ] &&
-     [ $((bx + bw / 2)) -lt $((W * 7 / 10)) ]; then
+  if rooted_vertical "${count:-0}" "$box" "$W" "$H"; then
+    IFS='x+' read -r _ _ _ by <<<"$box"
     rooted=1
     if [ "$rooted_count" -gt 0 ] && [ "$count" -gt "$rooted_count" ] && [ "$by" -lt "$rooted_top" ]; then
       grew=1

@@ -18,7 +18,12 @@ saver_require_session() {
 
 saver_cleanup() {
   local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # The Wine process is a child of the subshell that waits for it; a saver left behind a
+  # box would otherwise keep the test's output open until ctest's limit.
+  for p in "${pids[@]}"; do
+    pkill -P "$p" 2>/dev/null || true
+    kill "$p" 2>/dev/null || true
+  done
   [ -n "${MORV_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
 }
 
@@ -65,6 +70,32 @@ wait_window() {
   return 1
 }
 
+# wait_saver NAME SECONDS: 0 once the full-screen window of the saver started as NAME is
+# up. Otherwise 1, as soon as the cause shows, with the reason in $why: the saver ended
+# first, or it shows its "Error" box instead (an OpenGL set-up failure; the box is
+# dismissed so that the saver ends), or nothing appeared within the time.
+wait_saver() {
+  local name=$1 tenths=$(($2 * 10)) i box
+  why=
+  for ((i = 0; i < tenths; i++)); do
+    xdotool search --onlyvisible --name '^Screen Saver$' >/dev/null 2>&1 && return 0
+    if [ -s "$work/$name.exit" ]; then
+      why="the saver ended with $(exit_code "$name") before its window appeared"
+      return 1
+    fi
+    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -1 || true)
+    if [ -n "$box" ]; then
+      why="the saver shows an \"Error\" box instead of its window (no usable OpenGL under this Wine?)"
+      xdotool windowactivate --sync "$box" key Return >/dev/null 2>&1 || true
+      wait_exit "$name" 10 || true
+      return 1
+    fi
+    sleep 0.1
+  done
+  why="no full-screen window within $2 s"
+  return 1
+}
+
 # Fern-coloured pixels: the colour cycle walks the saturated hues, so a pixel counts
 # when its HSL saturation is above one half (black, greys, white and the progress
 # dialog's text do not). shot_stats FILE prints "COUNT WxH+X+Y" (the bounding box).
@@ -83,6 +114,16 @@ shoot() {
 }
 
 now_ms() { date +%s%3N; }
+
+# rooted_vertical COUNT WxH+X+Y WIDTH HEIGHT: 0 when the fern-coloured box reaches the
+# bottom edge and is centred left to right, as the vertical fern is.
+rooted_vertical() {
+  local bw bh bx by
+  [ "${1:-0}" -gt 0 ] || return 1
+  IFS='x+' read -r bw bh bx by <<<"$2"
+  [ $((by + bh)) -ge $(($4 * 9 / 10)) ] && [ $((bx + bw / 2)) -gt $(($3 * 3 / 10)) ] &&
+    [ $((bx + bw / 2)) -lt $(($3 * 7 / 10)) ]
+}
 
 # Puts the pointer in the middle of the screen before a full-screen start. The
 # progress dialog re-centres the pointer when it sees Escape pressed (the

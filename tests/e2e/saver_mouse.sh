@@ -9,8 +9,8 @@ saver_require_session
 
 center_pointer
 start saver "$scr" /s
-if ! wait_window '^Screen Saver$' 30 >/dev/null; then
-  fail "/s: no full-screen window appeared"
+if ! wait_saver saver 30; then
+  fail "/s: $why"
   saver_finish
   exit
 fi
