@@ -9,7 +9,8 @@ set(_morv_saver_e2e
   "mouse\;$<TARGET_FILE:Morvessantique>"
   "preview\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>"
   "bad_switches\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>"
-  "fast_madness\;$<TARGET_FILE:Morvessantique>")
+  "fast_madness\;$<TARGET_FILE:Morvessantique>"
+  "no_opengl\;$<TARGET_FILE:Morvessantique>")
 foreach(_case IN LISTS _morv_saver_e2e)
   list(GET _case 0 _name)
   list(SUBLIST _case 1 -1 _args)

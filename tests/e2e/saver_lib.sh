@@ -86,7 +86,7 @@ wait_saver() {
     box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -1 || true)
     if [ -n "$box" ]; then
       why="the saver shows an \"Error\" box instead of its window (no usable OpenGL under this Wine?)"
-      xdotool windowactivate --sync "$box" key Return >/dev/null 2>&1 || true
+      xdotool key Return >/dev/null 2>&1 || true
       wait_exit "$name" 10 || true
       return 1
     fi

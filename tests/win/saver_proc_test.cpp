@@ -195,9 +195,23 @@ bool Eventually(Condition condition, DWORD ms = 5000) {
   return true;
 }
 
+// Whether this display gives a window the saver's pixel format at all. Without
+// it every window here fails its set-up; the tests say so instead of running on.
+bool OpenGlUsable() {
+  HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+  HDC dc = GetDC(probe);
+  PIXELFORMATDESCRIPTOR request = SaverPixelFormatRequest();
+  const bool usable = ChoosePixelFormat(dc, &request) != 0;
+  ReleaseDC(probe, dc);
+  DestroyWindow(probe);
+  return usable;
+}
+
 class SaverProcTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    openGlUsable_ = OpenGlUsable();
     WNDCLASSA wc{};
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = FernSaverProc;
@@ -210,6 +224,8 @@ class SaverProcTest : public ::testing::Test {
   }
 
   void SetUp() override {
+    ASSERT_TRUE(openGlUsable_) << "no OpenGL pixel format on this display: is Mesa's GL driver "
+                                  "installed for this Wine's architecture?";
     ResetShellState(Shell());
     Shell().instance = GetModuleHandleA(nullptr);
     ResetAnimation(Animation());
@@ -255,8 +271,11 @@ class SaverProcTest : public ::testing::Test {
     return result;
   }
 
+  static bool openGlUsable_;
   HWND window_ = nullptr;
 };
+
+bool SaverProcTest::openGlUsable_ = false;
 
 // ---- WM_CREATE and the OpenGL set-up -------------------------------------------
 

@@ -9,7 +9,7 @@ add_library(morv_shell_script STATIC
   ${MORV_WIN_TESTS}/fakes/fern_saver_double.cpp
   ${MORV_WIN_TESTS}/fakes/saver_script.cpp)
 target_include_directories(morv_shell_script PUBLIC ${MORV_WIN_TESTS}/fakes)
-target_link_libraries(morv_shell_script PUBLIC morv_shell PRIVATE morv_warnings)
+target_link_libraries(morv_shell_script PUBLIC morv_shell morv_gtest PRIVATE morv_warnings)
 # Compiled into each test that uses it: an object that the shell's archive needs
 # must be on the link line itself, not in an archive ahead of the shell's.
 add_library(morv_shell_test_support INTERFACE)

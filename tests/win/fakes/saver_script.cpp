@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 #include "fern_saver_double.h"
 #include "saver_window.h"
 #include "shell_state.h"
@@ -16,13 +18,42 @@ struct ScriptRun {
   size_t next = 0;
   int stepsRun = 0;
   bool inStep = false;
+  std::string errorBox;
 };
 
 ScriptRun g_script;
 
+BOOL CALLBACK FindErrorBox(HWND window, LPARAM found) {
+  char cls[16] = "";
+  char caption[16] = "";
+  GetClassNameA(window, cls, sizeof cls);
+  GetWindowTextA(window, caption, sizeof caption);
+  if (lstrcmpA(cls, "#32770") != 0 || lstrcmpA(caption, "Error") != 0 || !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The saver's set-up failure box would wait for a click that never comes, and the
+// steps would run against a window that never appeared: fail now and say why.
+bool EndOnErrorBox() {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindErrorBox, reinterpret_cast<LPARAM>(&box));
+  if (box == nullptr) return false;
+  char text[256] = "";
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message box's text control
+  g_script.errorBox = text;
+  ADD_FAILURE() << "the saver showed its \"Error\" box instead of running: \"" << text << "\"";
+  g_script.next = g_script.steps.size();
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return true;
+}
+
 void CALLBACK OnScriptTick(HWND, UINT, UINT_PTR, DWORD) {
   // A step may pump messages itself; never run steps inside one another.
   if (g_script.inStep || g_script.next >= g_script.steps.size()) return;
+  if (EndOnErrorBox()) return;
   g_script.inStep = true;
   const bool done = g_script.steps[g_script.next](Shell().saverWindow);
   g_script.inStep = false;
@@ -65,6 +96,7 @@ int RunScripted(const std::function<int()>& run, std::vector<ScriptStep> steps, 
   if (report != nullptr) {
     report->stepsRun = g_script.stepsRun;
     report->watchdogFired = fired;
+    report->errorBox = g_script.errorBox;
   }
   g_script = ScriptRun{};
   return fired ? WatchdogExitCode : result;

@@ -21,12 +21,15 @@ ScriptStep WaitUntil(std::function<bool(HWND saver)> condition);
 struct ScriptReport {
   int stepsRun = 0;
   bool watchdogFired = false;
+  // The text of a saver "Error" box (a failed OpenGL set-up) that ended the run early.
+  std::string errorBox;
 };
 
 constexpr int WatchdogExitCode = 0x5AFE;
 
 // Calls `run` (which enters a message loop) and feeds it the steps. The result
 // is what `run` returns; WatchdogExitCode if the watchdog had to end the loop.
+// A saver "Error" box fails the test at once, is dismissed, and ends the script.
 int RunScripted(const std::function<int()>& run, std::vector<ScriptStep> steps,
                 ScriptReport* report = nullptr, DWORD tickMs = 10, DWORD watchdogMs = 20000);
 

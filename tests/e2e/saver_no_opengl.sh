@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The full-screen saver on a display without OpenGL (an X server with no GLX): the
+# pixel-format request fails, the saver shows its one "Error" box, and once the user
+# dismisses it the saver ends at once with -1 (no saver window), without a fault.
+#   saver_no_opengl.sh SAVER_SCR
+set -uo pipefail
+scr=$1
+. "$(dirname "$0")/saver_lib.sh"
+saver_require_session
+
+for n in $(seq 160 199); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+done
+Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -extension GLX >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'saver_cleanup; kill $xvfb 2>/dev/null' EXIT
+export DISPLAY=":$n"
+for _ in $(seq 1 50); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+start saver "$scr" /s
+box=
+for _ in $(seq 1 300); do
+  box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -1 || true)
+  [ -n "$box" ] || [ -s "$work/saver.exit" ] && break
+  sleep 0.1
+done
+if [ -z "$box" ]; then
+  fail "no \"Error\" box appeared (the saver ended with '$(exit_code saver)')"
+  saver_finish
+  exit
+fi
+if xdotool search --onlyvisible --name '^Screen Saver$' >/dev/null 2>&1; then
+  fail "a saver window is up beside the box"
+else
+  pass "without OpenGL the saver shows its \"Error\" box and no window"
+fi
+sleep 1
+if [ -s "$work/saver.exit" ]; then
+  fail "the saver ended before its box was dismissed"
+fi
+xdotool key Return
+if ! wait_exit saver 15; then
+  fail "the saver did not end after its box was dismissed"
+elif [ "$(exit_code saver)" != 255 ]; then
+  fail "the saver ended with $(exit_code saver) after its box, expected 255 (-1)"
+else
+  pass "once the box is dismissed the saver ends with -1"
+fi
+saver_finish
