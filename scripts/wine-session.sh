@@ -28,22 +28,37 @@ morv_wine_start() {
   MORV_WINE_TMP=$(mktemp -d /tmp/morv-wine.XXXXXX)
   export WINEPREFIX="$MORV_WINE_TMP/prefix"
   if [ "${1:-}" = xvfb ]; then
-    local n
-    for n in $(seq 91 140); do
-      [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$MORV_WINE_TMP/xvfb.log" 2>&1 &
-    MORV_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 50); do
-      xdpyinfo >/dev/null 2>&1 && break
-      sleep 0.1
-    done
+    morv_xvfb_start 1024x768x24 "$MORV_WINE_TMP/xvfb.log"
+    MORV_XVFB_PID=$morv_xvfb_pid
   fi
   trap morv_wine_stop EXIT
   echo "Wine ($MORV_WIN_PRESET) prefix $WINEPREFIX on display ${DISPLAY:-none}"
   "$MORV_WINE" wineboot -i >"$MORV_WINE_TMP/wineboot.log" 2>&1 || true
   wineserver -w
+}
+
+# morv_xvfb_start SCREEN LOG [Xvfb options]: a private virtual display; sets DISPLAY and
+# morv_xvfb_pid. The server picks a number that it could really take (-displayfd): lock
+# files do not tell, since servers in other file-system roots (a chroot) share the
+# abstract socket names.
+morv_xvfb_start() {
+  local screen=$1 log=$2 number i
+  shift 2
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp "$@" 3>"$number" >"$log" 2>&1 &
+  morv_xvfb_pid=$!
+  for i in $(seq 1 100); do
+    if grep -q '^[0-9]' "$number" 2>/dev/null; then
+      export DISPLAY=":$(head -1 "$number")"
+      rm -f "$number"
+      return 0
+    fi
+    kill -0 "$morv_xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number"
+  echo "Xvfb did not start: $(tail -1 "$log")" >&2
+  return 1
 }
 
 morv_wine_stop() {

@@ -8,17 +8,9 @@ scr=$1
 . "$(dirname "$0")/saver_lib.sh"
 saver_require_session
 
-for n in $(seq 160 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-done
-Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -extension GLX >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'saver_cleanup; kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=":$n"
-for _ in $(seq 1 50); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.1
-done
+. "$(dirname "$0")/../../scripts/wine-session.sh"
+morv_xvfb_start 800x600x24 "$work/xvfb.log" -extension GLX || exit 1
+trap 'saver_cleanup; kill $morv_xvfb_pid 2>/dev/null' EXIT
 
 start saver "$scr" /s
 box=
