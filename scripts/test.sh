@@ -16,6 +16,9 @@ cmake --preset host -DMORV_WERROR=ON >/dev/null
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"
 
+step "the tool's trace and png under Valgrind's memcheck"
+bash tests/host/valgrind_tool.sh build/host/tools/morvessantique-tool
+
 step "host tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset host-asan -DMORV_WERROR=ON >/dev/null
 cmake --build --preset host-asan -j "$jobs"
