@@ -17,7 +17,9 @@ set +e
 rc=$?
 set -e
 if [ "$rc" -ne 0 ]; then
-  tail -n 60 "$scratch/log"
+  # From the report's first line on (libFuzzer's start-up lines come before it).
+  first=$(grep -n -m1 -E 'ERROR|runtime error|deadly signal|ALARM' "$scratch/log" | cut -d: -f1)
+  sed -n "${first:-1},\$p" "$scratch/log" | head -n 80
   echo "FAIL: $(basename "$fuzzer") exit $rc; the input is in $findings"
   exit 1
 fi
