@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test suite: the host tests,
-# the same tests under AddressSanitizer/UBSan, and the Windows build's tests and
-# end-to-end scripts under Wine on a virtual X display.
+# the same tests under AddressSanitizer/UBSan, short fuzzing runs, and the Windows
+# build's tests and end-to-end scripts under Wine on a virtual X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -16,10 +16,18 @@ cmake --preset host -DMORV_WERROR=ON >/dev/null
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"
 
+step "the tool's trace and png under Valgrind's memcheck"
+bash tests/host/valgrind_tool.sh build/host/tools/morvessantique-tool
+
 step "host tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset host-asan -DMORV_WERROR=ON >/dev/null
 cmake --build --preset host-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset host-asan -j "$jobs"
+
+step "libFuzzer targets, a fixed 20,000 executions each (clang, ASan, UBSan)"
+cmake --preset fuzz -DMORV_WERROR=ON >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz -j "$jobs"
 
 step "win32 build (the shipping 32-bit deliverables)"
 cmake --preset win32 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null

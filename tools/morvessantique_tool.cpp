@@ -3,7 +3,6 @@
 // \n line ends on every platform.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "precompute.h"
 #include "recording_sink.h"
 #include "segment_store.h"
+#include "tool_args.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -24,9 +24,6 @@
 
 namespace {
 
-constexpr int MaxDimension = 16384;
-// About 55 hours of the saver at 50 ms a tick; keeps the count an int.
-constexpr long MaxTicks = 10000000;
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 
@@ -68,78 +65,6 @@ int UsageError(const char* what) {
 int Failure(const char* what, const char* detail) {
   std::fprintf(stderr, "morvessantique-tool: %s: %s\n", what, detail);
   return ExitFailure;
-}
-
-// Strict WIDTHxHEIGHT: decimal digits only, each side 1..16384.
-bool ParseSize(const char* text, int* width, int* height) {
-  int values[2] = {0, 0};
-  const char* p = text;
-  for (int i = 0; i < 2; ++i) {
-    if (*p < '0' || *p > '9') return false;
-    long value = 0;
-    while (*p >= '0' && *p <= '9') {
-      value = value * 10 + (*p - '0');
-      if (value > MaxDimension) return false;
-      ++p;
-    }
-    if (value < 1) return false;
-    values[i] = static_cast<int>(value);
-    if (i == 0) {
-      if (*p != 'x') return false;
-      ++p;
-    }
-  }
-  if (*p != '\0') return false;
-  *width = values[0];
-  *height = values[1];
-  return true;
-}
-
-// Strict TICKS: decimal digits only (no sign, no spaces), 0..MaxTicks.
-bool ParseTicks(const char* text, int* ticks) {
-  if (*text == '\0') return false;
-  long value = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    value = value * 10 + (*p - '0');
-    if (value > MaxTicks) return false;
-  }
-  *ticks = static_cast<int>(value);
-  return true;
-}
-
-// The animation's command line: WIDTHxHEIGHT TICKS, then --fast and (png) --out FILE.
-struct AnimationArgs {
-  int width;
-  int height;
-  int ticks;
-  bool fast;
-  const char* out;
-};
-
-// Returns 0 when the arguments are good, else the usage error's exit code.
-int ParseAnimationArgs(int argc, char** argv, bool wantsOut, AnimationArgs* args) {
-  *args = AnimationArgs{0, 0, 0, false, nullptr};
-  if (argc < 4) return UsageError("expected WIDTHxHEIGHT and TICKS");
-  if (!ParseSize(argv[2], &args->width, &args->height)) {
-    return UsageError("size must be WIDTHxHEIGHT, each from 1 to 16384");
-  }
-  if (!ParseTicks(argv[3], &args->ticks)) {
-    return UsageError("TICKS must be a whole number from 0 to 10000000");
-  }
-  for (int i = 4; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--fast" && !args->fast) {
-      args->fast = true;
-    } else if (option == "--out" && wantsOut && args->out == nullptr) {
-      if (i + 1 >= argc || argv[i + 1][0] == '\0') return UsageError("--out needs a FILE");
-      args->out = argv[++i];
-    } else {
-      return UsageError("unexpected or repeated argument after TICKS");
-    }
-  }
-  if (wantsOut && args->out == nullptr) return UsageError("png needs --out FILE");
-  return 0;
 }
 
 // Computes both ferns into the saver's store; false when memory ran out.
@@ -190,7 +115,7 @@ int Dump(int width, int height) {
 }
 
 // The saver's start: a completed precomputation on a freshly created window.
-bool StartFerns(const AnimationArgs& args) {
+bool StartFerns(const morv::ToolArgs& args) {
   morv::PrecomputeResult result;
   if (!Compute(args.width, args.height, &result)) return false;
   morv::AnimationState& animation = morv::Animation();
@@ -204,7 +129,7 @@ void RunTicks(int ticks, morv::DrawSink& sink) {
   for (int i = 0; i < ticks; ++i) morv::AnimationTick(morv::Animation(), morv::Store(), sink);
 }
 
-int Trace(const AnimationArgs& args) {
+int Trace(const morv::ToolArgs& args) {
   if (!StartFerns(args)) return ExitFailure;
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
@@ -218,7 +143,7 @@ int Trace(const AnimationArgs& args) {
 }
 
 #ifndef _WIN32
-int Png(const AnimationArgs& args) {
+int Png(const morv::ToolArgs& args) {
   if (!StartFerns(args)) return ExitFailure;
   morv::HeadlessGl gl;
   std::string error;
@@ -252,31 +177,29 @@ int Png(const AnimationArgs& args) {
 int main(int argc, char** argv) {
 #ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);  // \n stays \n, as on Linux
+  const bool pngAvailable = false;
+#else
+  const bool pngAvailable = true;
 #endif
-  if (argc < 2) return UsageError("missing command");
-  const std::string command = argv[1];
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (command == "trace" || command == "png") {
-#ifdef _WIN32
-    if (command == "png") return UsageError("png is not available in Windows builds");
-#endif
-    AnimationArgs args;
-    const int bad = ParseAnimationArgs(argc, argv, command == "png", &args);
-    if (bad != 0) return bad;
+  morv::ToolArgs args;
+  const char* error = morv::ParseToolArgs(argc, argv, pngAvailable, &args);
+  if (error != nullptr) return UsageError(error);
+  switch (args.command) {
+    case morv::ToolCommand::Help:
+      std::fputs(kUsage, stdout);
+      return 0;
+    case morv::ToolCommand::Stats:
+      return Stats(args.width, args.height);
+    case morv::ToolCommand::Dump:
+      return Dump(args.width, args.height);
+    case morv::ToolCommand::Trace:
+      return Trace(args);
+    case morv::ToolCommand::Png:
 #ifndef _WIN32
-    if (command == "png") return Png(args);
+      return Png(args);
+#else
+      break;
 #endif
-    return Trace(args);
   }
-  if (command != "stats" && command != "dump") return UsageError("unknown command");
-  if (argc != 3) return UsageError("expected exactly one WIDTHxHEIGHT");
-  int width = 0;
-  int height = 0;
-  if (!ParseSize(argv[2], &width, &height)) {
-    return UsageError("size must be WIDTHxHEIGHT, each from 1 to 16384");
-  }
-  return command == "stats" ? Stats(width, height) : Dump(width, height);
+  return UsageError("unknown command");
 }

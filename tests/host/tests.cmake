@@ -18,3 +18,10 @@ if(TARGET morv_fern_x87)
                    640x480 1366x768 1920x1080 333x157 2001x37 13x799)
 endif()
 morv_add_test(fern_precompute_methods_test SOURCES ${MORV_HOST_TESTS}/precompute_methods_test.cpp LIBS morv_fern TIMEOUT 900)
+
+# The leak check of the sanitizer build really runs: a deliberate leak fails.
+if(MORV_SANITIZE AND NOT MORV_WINDOWS)
+  add_executable(lsan_probe ${MORV_HOST_TESTS}/lsan_probe.cpp)
+  add_test(NAME leak_sanitizer_fails_a_leaking_program
+           COMMAND bash ${MORV_HOST_TESTS}/lsan_probe.sh $<TARGET_FILE:lsan_probe>)
+endif()

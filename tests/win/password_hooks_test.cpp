@@ -171,13 +171,12 @@ TEST_F(PasswordHooksTest, CheckThrowsAwayUpToTwoWaitingTimerTicks) {
 
 TEST_F(PasswordHooksTest, CloseWithinTheDebounceIsRefusedWithoutAskingAndAfterItAsksAgain) {
   fake_->answer = 0;
-  DWORD refusedAt = 0;
-  EXPECT_EQ(RunFullScreen({Do([](HWND saver) { PostMessageA(saver, WM_CLOSE, 0, 0); }),
-                           CheckDone(1),
-                           Do([&](HWND saver) {
-                             refusedAt = GetTickCount();
-                             ASSERT_LT(TicksSince(Shell().lastVerifyTick, refusedAt), 150u);
-                             EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);  // inside 200 ms
+  EXPECT_EQ(RunFullScreen({Do([&](HWND saver) {
+                             EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
+                             EXPECT_EQ(fake_->calls, 1);
+                             // Straight after the refused check, on the same thread: however
+                             // loaded the machine, far inside the 200 ms.
+                             EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
                              EXPECT_EQ(fake_->calls, 1);
                              EXPECT_TRUE(IsWindow(saver));
                            }),
