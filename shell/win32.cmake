@@ -18,14 +18,21 @@ target_include_directories(morv_shell PUBLIC
 )
 target_link_libraries(morv_shell PUBLIC morv_cmdline user32 gdi32 advapi32 PRIVATE morv_warnings)
 
-# The saver: Morvessantique.scr. The shell and the renderer call each other
-# (ShellWindowProc -> FernSaverProc -> ShellDefaultProc), so the two archives are
-# searched as a group.
+# The shell with the saver's real window procedure. The two call each other
+# (ShellWindowProc -> FernSaverProc -> ShellDefaultProc); this target states that
+# dependency once, as a link group, for every program that runs the real saver.
+if(TARGET morv_render_win)
+  add_library(morv_saver_window INTERFACE)
+  target_link_libraries(morv_saver_window INTERFACE
+    "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_cmdline)
+endif()
+
+# The saver: Morvessantique.scr.
 add_executable(Morvessantique WIN32 main.cpp)
 set_target_properties(Morvessantique PROPERTIES OUTPUT_NAME Morvessantique SUFFIX ".scr")
 target_link_libraries(Morvessantique PRIVATE morv_warnings)
-if(TARGET morv_render_win)
-  target_link_libraries(Morvessantique PRIVATE "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>")
+if(TARGET morv_saver_window)
+  target_link_libraries(Morvessantique PRIVATE morv_saver_window)
 else()
   target_link_libraries(Morvessantique PRIVATE morv_shell)
 endif()

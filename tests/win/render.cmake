@@ -1,12 +1,12 @@
 # The saver's window procedure on real windows under Wine: OpenGL through Wine's
 # opengl32, the real settings store, the shell's real close policy, and the
 # saver's resources for the progress dialog.
-if(NOT TARGET morv_shell OR NOT TARGET morv_render_win)
+if(NOT TARGET morv_saver_window)
   return()
 endif()
 morv_add_test(saver_proc_test
   SOURCES ${MORV_WIN_TESTS}/saver_proc_test.cpp
-  LIBS morv_render_win morv_shell morv_settings morv_saver_resources opengl32
+  LIBS morv_saver_window morv_settings morv_saver_resources opengl32
   TIMEOUT 300)
 target_include_directories(saver_proc_test PRIVATE ${PROJECT_SOURCE_DIR}/resources
                                                    ${PROJECT_SOURCE_DIR}/shell)

@@ -111,10 +111,10 @@ set_tests_properties(shell_password_wine_setup_9x shell_password_wine_setup_9x_b
                      PROPERTIES FIXTURES_SETUP morv_password_wine TIMEOUT 60)
 
 # With the saver's real window procedure: OpenGL, precomputation and ticks.
-if(TARGET morv_render_win AND TARGET morv_settings AND TARGET morv_saver_resources)
+if(TARGET morv_saver_window AND TARGET morv_settings AND TARGET morv_saver_resources)
   morv_add_test(shell_real_saver_test
     SOURCES ${MORV_WIN_TESTS}/shell_real_saver_test.cpp
-    LIBS morv_shell_script "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_settings
+    LIBS morv_shell_script morv_saver_window morv_settings
          morv_saver_resources
     TIMEOUT 300)
 endif()
