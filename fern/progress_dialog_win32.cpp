@@ -8,7 +8,8 @@ namespace {
 ProgressDialogState g_dialog{};
 ProgressDialogCalls g_calls{&::DialogBoxParamA};
 
-HWND OpenDialog(ProgressDialogState& dialog) { return dialog.window.load(); }
+// The dialog window while one is up (stored by WM_INITDIALOG), else null.
+HWND ShownDialogWindow(ProgressDialogState& dialog) { return dialog.window.load(); }
 
 // Where WM_USER and Escape put the cursor: the middle of a full-screen saver,
 // which is where the centred dialog sits.
@@ -48,12 +49,12 @@ void OnBeforeLevel() {
 }
 
 void SendBeforeLevel(void* context) {
-  const HWND window = OpenDialog(*static_cast<ProgressDialogState*>(context));
+  const HWND window = ShownDialogWindow(*static_cast<ProgressDialogState*>(context));
   if (window != nullptr) SendMessageA(window, WM_USER, 0, 0);
 }
 
 void SetStatusText(void* context, int controlId, const char* text) {
-  const HWND window = OpenDialog(*static_cast<ProgressDialogState*>(context));
+  const HWND window = ShownDialogWindow(*static_cast<ProgressDialogState*>(context));
   if (window != nullptr) SetDlgItemTextA(window, controlId, text);
 }
 
@@ -93,7 +94,7 @@ HANDLE OpenProgressDialog(ProgressDialogState& dialog, int clientWidth, int clie
   // Past the bound the run goes on without the dialog; should it open later,
   // the port starts reaching it then, and it still closes at the end.
   if (WaitAnsweringSentMessages(dialog.ready, ProgressDialogWaitMs)) {
-    const HWND window = OpenDialog(dialog);
+    const HWND window = ShownDialogWindow(dialog);
     if (window != nullptr) {
       EnableWindow(window, TRUE);
       SetFocus(window);
@@ -107,7 +108,7 @@ void CloseProgressDialog(ProgressDialogState& dialog, HANDLE thread) {
   // `finished` before reading the window, and the dialog stores its window
   // before reading `finished`: one of the two sides always ends the dialog.
   dialog.finished.store(true);
-  const HWND window = OpenDialog(dialog);
+  const HWND window = ShownDialogWindow(dialog);
   if (window != nullptr) EndDialog(window, 1);
   if (WaitAnsweringSentMessages(thread, ProgressDialogWaitMs)) {
     CloseHandle(dialog.ready);
