@@ -13,6 +13,10 @@ function(morv_setup_gtest)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     target_link_libraries(morv_gtest INTERFACE gtest)
+    # Our gtest/internal/custom/gtest-port.h comes first: it gives GoogleTest the
+    # one synchronisation class that it would build from std::mutex, which MinGW's
+    # win32 thread model (the shipping 32-bit toolchain) lacks.
+    target_include_directories(gtest BEFORE PUBLIC ${PROJECT_SOURCE_DIR}/tests/support/gtest_custom)
   else()
     find_package(GTest REQUIRED)
     target_link_libraries(morv_gtest INTERFACE GTest::gtest)

@@ -1,8 +1,9 @@
-# Shared part of the MinGW-w64 toolchain files (Debian's posix thread model).
+# Shared part of the MinGW-w64 toolchain files. MORV_MINGW_THREADS picks Debian's
+# compiler variant: win32 (no winpthreads) or posix.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(CMAKE_C_COMPILER   ${MORV_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MORV_MINGW_PREFIX}-g++-posix)
+set(CMAKE_C_COMPILER   ${MORV_MINGW_PREFIX}-gcc-${MORV_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${MORV_MINGW_PREFIX}-g++-${MORV_MINGW_THREADS})
 set(CMAKE_RC_COMPILER  ${MORV_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MORV_MINGW_PREFIX})

@@ -1,12 +1,9 @@
 #include "segment_store.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
-#ifdef _WIN32
-#include <malloc.h>
-#endif
+#include "segment_blocks.h"
 
 namespace morv {
 namespace {
@@ -17,7 +14,7 @@ namespace {
 // Windows' heap). Each record still comes and goes on its own: a block counts
 // its live records, plus one while it is being carved, and is freed when the
 // count drops to zero, so one walk over a chain still frees everything.
-constexpr std::size_t BlockBytes = 64 * 1024;
+constexpr std::size_t BlockBytes = SegmentBlockBytes;
 
 struct BlockHeader {
   std::size_t live;
@@ -35,21 +32,11 @@ struct SegmentBlocks {
 };
 SegmentBlocks g_blocks = {nullptr, 0, 0};
 
-void* AllocateBlock() {
-#ifdef _WIN32
-  return _aligned_malloc(BlockBytes, BlockBytes);
-#else
-  return std::aligned_alloc(BlockBytes, BlockBytes);
-#endif
-}
+void* AllocateBlock() { return AllocateSegmentBlock(); }
 
 void FreeBlock(BlockHeader* block) {
   --g_blocks.blocksInUse;
-#ifdef _WIN32
-  _aligned_free(block);
-#else
-  std::free(block);
-#endif
+  FreeSegmentBlock(block);
 }
 
 void DropReference(BlockHeader* block) {

@@ -42,7 +42,7 @@ foreach(_part morv_settings morv_fern morv_render morv_gl_sink)
   endif()
 endforeach()
 if(TARGET morv_saver_resources)
-  target_link_libraries(Morvessantique PRIVATE morv_saver_resources)
+  target_link_libraries(Morvessantique PRIVATE morv_saver_resources morv_saver_identity)
 endif()
 target_link_libraries(Morvessantique PRIVATE opengl32 gdi32 user32 advapi32)
 # Until the renderer and the settings exist the saver cannot link; keep it out of "all".

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "animation.h"
 #include "close_policy.h"
@@ -549,14 +548,20 @@ TEST_F(SaverProcTest, LowWindowKeepsItsHorizontalFernAndNeverRestarts) {
   EXPECT_EQ(g_dialog.opens.load(), 1);
 }
 
+// The user of the next test, on a thread of its own.
+DWORD WINAPI NudgeMouseOnceDialogIsUp(LPVOID) {
+  if (Eventually([] { return ProgressDialog().window.load() != nullptr; })) SetCursorPos(60, 50);
+  return 0;
+}
+
 TEST_F(SaverProcTest, MouseMovementAbortsAFullSizeRunAndTheEraseAnswers1) {
   ASSERT_NE(Create(1024, 768), nullptr);
   // Once the dialog is up, the user nudges the mouse far from it.
-  std::thread user([] {
-    if (Eventually([] { return ProgressDialog().window.load() != nullptr; })) SetCursorPos(60, 50);
-  });
+  HANDLE user = CreateThread(nullptr, 0, NudgeMouseOnceDialogIsUp, nullptr, 0, nullptr);
+  ASSERT_NE(user, nullptr);
   const LRESULT result = Erase();
-  user.join();
+  WaitForSingleObject(user, INFINITE);
+  CloseHandle(user);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(Progress().abortFlag.load(), 1);
   EXPECT_TRUE(Store().computed);

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +49,24 @@ bool EndOnErrorBox() {
   return true;
 }
 
+// What the watchdog thread needs; it lives on RunScripted's stack until the join.
+struct Watchdog {
+  HANDLE finished;
+  DWORD watchdogMs;
+  DWORD thread;
+  std::atomic<bool> fired{false};
+};
+
+// A thread of its own (CreateThread: the shipping toolchain has no std::thread).
+DWORD WINAPI WatchdogThread(LPVOID param) {
+  auto* watchdog = static_cast<Watchdog*>(param);
+  if (WaitForSingleObject(watchdog->finished, watchdog->watchdogMs) == WAIT_TIMEOUT) {
+    watchdog->fired = true;
+    PostThreadMessageA(watchdog->thread, WM_QUIT, WatchdogExitCode, 0);
+  }
+  return 0;
+}
+
 void CALLBACK OnScriptTick(HWND, UINT, UINT_PTR, DWORD) {
   // A step may pump messages itself; never run steps inside one another.
   if (g_script.inStep || g_script.next >= g_script.steps.size()) return;
@@ -78,21 +95,20 @@ int RunScripted(const std::function<int()>& run, std::vector<ScriptStep> steps, 
                 DWORD tickMs, DWORD watchdogMs) {
   g_script = ScriptRun{};
   g_script.steps = std::move(steps);
-  const DWORD thread = GetCurrentThreadId();
-  HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::atomic<bool> fired{false};
-  std::thread watchdog([&] {
-    if (WaitForSingleObject(finished, watchdogMs) == WAIT_TIMEOUT) {
-      fired = true;
-      PostThreadMessageA(thread, WM_QUIT, WatchdogExitCode, 0);
-    }
-  });
+  Watchdog watchdog;
+  watchdog.finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  watchdog.watchdogMs = watchdogMs;
+  watchdog.thread = GetCurrentThreadId();
+  HANDLE watchdogThread = CreateThread(nullptr, 0, WatchdogThread, &watchdog, 0, nullptr);
+  if (watchdogThread == nullptr) std::abort();  // a run without its watchdog could hang ctest
   const UINT_PTR timer = SetTimer(nullptr, 0, tickMs, OnScriptTick);
   const int result = run();
   KillTimer(nullptr, timer);
-  SetEvent(finished);
-  watchdog.join();
-  CloseHandle(finished);
+  SetEvent(watchdog.finished);
+  WaitForSingleObject(watchdogThread, INFINITE);
+  CloseHandle(watchdogThread);
+  CloseHandle(watchdog.finished);
+  const bool fired = watchdog.fired;
   if (report != nullptr) {
     report->stepsRun = g_script.stepsRun;
     report->watchdogFired = fired;
