@@ -33,6 +33,8 @@ sleep 1
 if [ -s "$work/saver.exit" ]; then
   fail "the saver ended before its box was dismissed"
 fi
+# As a user would: focus on the box (no window manager here to give it), then Return.
+xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
 xdotool key Return
 if ! wait_exit saver 15; then
   fail "the saver did not end after its box was dismissed"
