@@ -1,0 +1,16 @@
+# The Linux display mode from outside, each script on an Xvfb of its own (the
+# daemon test with the real XScreenSaver), and its Debian package. Not under
+# the sanitizers: Mesa's and the daemon's own leaks would be reported there.
+if(MORV_WINDOWS OR MORV_SANITIZE OR NOT TARGET morvessantique)
+  return()
+endif()
+find_package(X11 REQUIRED)
+add_executable(x11_test_window ${PROJECT_SOURCE_DIR}/tests/support/x11_test_window.cpp)
+target_link_libraries(x11_test_window PRIVATE X11::X11 morv_warnings)
+foreach(_name xscreensaver window bad_options)
+  add_test(NAME x11_${_name}_e2e
+           COMMAND bash ${MORV_E2E_TESTS}/x11_${_name}.sh $<TARGET_FILE:morvessantique>
+                   $<TARGET_FILE:x11_test_window>)
+  # Each script bounds its own waits; the limit only guards against the unforeseen.
+  set_tests_properties(x11_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
+endforeach()

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The display mode in windows other than XScreenSaver's: -window-id of a window
+# that another client made (the ferns appear inside it, and the program ends
+# with 0 when that window is destroyed or on SIGTERM), and its own window (a
+# resize computes the ferns for the new size; SIGINT ends it with 0).
+#   x11_window.sh MORVESSANTIQUE X11_TEST_WINDOW
+set -uo pipefail
+bin=$1
+testwin=$2
+. "$(dirname "$0")/x11_lib.sh"
+x11_session 640x480
+
+# ended_with NAME CODE WHAT: the program has ended within 10 s, with CODE and nothing on stderr.
+ended_with() {
+  if ! wait_file "$work/$1.exit" 10; then
+    fail "$3: still running after 10 s"
+  elif [ "$(cat "$work/$1.exit")" != "$2" ] || [ -s "$work/$1.err" ]; then
+    fail "$3: exit $(cat "$work/$1.exit"), stderr: $(head -3 "$work/$1.err")"
+  else
+    pass "$3: exit $2"
+  fi
+}
+
+# A 320x240 window at (200, 120): the fern inside it, on its bottom middle.
+run_bg target "$testwin" 320 240 200 120
+wait_file "$work/target.out" 5 || fail "the test window did not start"
+id=$(printf '0x%x' "$(head -1 "$work/target.out")")
+run_bg saver "$bin" -fast -window-id "$id"
+inside='$1 > 200 && $4 >= 200 && $5 >= 120 && $4 + $2 <= 520 && $5 + $3 <= 360'
+if stats=$(wait_fern "$work/inside.png" 15 "$inside") && stem_at "$work/inside.png" 360 357; then
+  pass "-window-id $id: the fern grows inside that window ($stats)"
+else
+  fail "-window-id $id: no fern inside the window at 320x240+200+120: $stats"
+fi
+kill "$(cat "$work/target.pid")"
+ended_with saver 0 "the target window destroyed"
+
+run_bg target2 "$testwin" 200 150 0 0
+wait_file "$work/target2.out" 5
+run_bg saver2 "$bin" -window-id "$(head -1 "$work/target2.out")"
+wait_fern "$work/second.png" 15 '$1 > 0' >/dev/null
+kill -TERM "$(cat "$work/saver2.pid")"
+ended_with saver2 0 "SIGTERM"
+kill "$(cat "$work/target2.pid")"
+
+# Its own window: 1024x768 at first, then 480x360.
+run_bg own "$bin" -fast
+if own=$(wait_window '^Morvessantique$' 10); then
+  wait_fern "$work/own.png" 15 '$1 > 200' >/dev/null
+  xdotool windowsize "$own" 480 360
+  small='$1 > 200 && $4 + $2 <= 480 && $5 + $3 <= 360'
+  ok=
+  for _ in $(seq 1 30); do
+    stats=$(wait_fern "$work/small.png" 15 "$small")
+    stem_at "$work/small.png" 240 357 && { ok=1; break; }
+    sleep 0.3
+  done
+  if [ -n "$ok" ]; then
+    pass "resized to 480x360: the fern is computed for the new size ($stats)"
+  else
+    fail "resized to 480x360: no fern on the bottom middle of 480x360: $stats"
+  fi
+else
+  fail "no window named Morvessantique"
+fi
+kill -INT "$(cat "$work/own.pid")"
+ended_with own 0 "SIGINT"
+saver_finish
