@@ -12,5 +12,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "x11")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libx11-6, libglx0, libopengl0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR "DEB")
 include(CPack)

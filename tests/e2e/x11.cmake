@@ -14,3 +14,6 @@ foreach(_name xscreensaver window bad_options)
   # Each script bounds its own waits; the limit only guards against the unforeseen.
   set_tests_properties(x11_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
 endforeach()
+add_test(NAME x11_debian_package_test
+         COMMAND bash ${MORV_E2E_TESTS}/x11_package.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(x11_debian_package_test PROPERTIES TIMEOUT 120)
