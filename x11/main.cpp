@@ -113,6 +113,7 @@ void ShowProgress(void* context, int, const char* text) {
 bool ComputeFerns(X11Saver& s, int width, int height) {
   FernStore& store = Store();
   FreeFerns(store);
+  s.sink->Release();  // the old size's memory back before the new ferns need theirs
   ProgressLine line{isatty(STDERR_FILENO) != 0, false, NowNs()};
   const ProgressPort port{&line, &BeforeLevel, &ShowProgress};
   const PrecomputeResult result = PrecomputeFerns(store, width, height, port, Progress());
