@@ -6,9 +6,9 @@
 # first free display from :150, black root, no access control (so that a second
 # user can draw on it), and sets DISPLAY and $work. An EXIT trap ends it all.
 x11_session() {
-  local n i
-  for tool in Xvfb xdpyinfo xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+  local n i needed
+  for needed in Xvfb xdpyinfo xdotool import convert compare; do
+    command -v "$needed" >/dev/null || { echo "SKIP: needs $needed"; exit 77; }
   done
   work=$(mktemp -d /tmp/morv-x11-e2e.XXXXXX)
   chmod 755 "$work"

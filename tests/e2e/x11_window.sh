@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The display mode in windows other than XScreenSaver's: -window-id of a window
-# that another client made (the ferns appear inside it, and the program ends
+# that another client made (the ferns appear inside it, drawn exactly as the
+# Windows saver draws them for that size, and the program ends
 # with 0 when that window is destroyed or on SIGTERM), and its own window (a
 # resize computes the ferns for the new size; SIGINT ends it with 0).
-#   x11_window.sh MORVESSANTIQUE X11_TEST_WINDOW
+#   x11_window.sh MORVESSANTIQUE X11_TEST_WINDOW MORVESSANTIQUE_TOOL
 set -uo pipefail
 bin=$1
 testwin=$2
+tool=$3
 . "$(dirname "$0")/x11_lib.sh"
 x11_session 640x480
 
@@ -31,6 +33,17 @@ if stats=$(wait_fern "$work/inside.png" 15 "$inside") && stem_at "$work/inside.p
   pass "-window-id $id: the fern grows inside that window ($stats)"
 else
   fail "-window-id $id: no fern inside the window at 320x240+200+120: $stats"
+fi
+# The finished vertical fern (19 levels at 240 pixels: 95 drawing ticks, then the
+# end-of-fern tick) stays for the pause: the same picture as the saver's drawing
+# code makes offscreen.
+"$tool" png 320x240 96 --fast --out "$work/expected.png"
+want=$(shot_stats "$work/expected.png" | cut -d' ' -f1)
+if stats=$(wait_fern "$work/done.png" 15 "\$1 == $want" 320x240+200+120) &&
+   diff=$(compare -metric AE "$work/done.png" "$work/expected.png" null: 2>&1) && [ "$diff" = 0 ]; then
+  pass "the finished fern is pixel for pixel morvessantique-tool's picture for 320x240"
+else
+  fail "the finished fern differs from morvessantique-tool's picture: $stats, ${diff:-?} pixels differ"
 fi
 kill "$(cat "$work/target.pid")"
 ended_with saver 0 "the target window destroyed"

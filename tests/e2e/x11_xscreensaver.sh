@@ -8,8 +8,8 @@
 set -uo pipefail
 bin=$1
 . "$(dirname "$0")/x11_lib.sh"
-for tool in xscreensaver xscreensaver-command setpriv; do
-  command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+for needed in xscreensaver xscreensaver-command setpriv; do
+  command -v "$needed" >/dev/null || { echo "SKIP: needs $needed"; exit 77; }
 done
 x11_session 640x480
 
