@@ -30,10 +30,10 @@ CONF
 as_user=()
 if [ "$(id -u)" = 0 ]; then
   user=morvessantique-test
-  if ! id -u "$user" >/dev/null 2>&1; then
+  # Made once and kept: later runs (or one running beside this) find it there.
+  id -u "$user" >/dev/null 2>&1 ||
     useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
-      { echo "FAIL: cannot create the user $user"; exit 1; }
-  fi
+    id -u "$user" >/dev/null 2>&1 || { echo "FAIL: cannot create the user $user"; exit 1; }
   chown -R "$user:" "$work/home"
   as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
 fi
