@@ -3,8 +3,9 @@
 . "$(dirname "${BASH_SOURCE[0]}")/saver_lib.sh"  # fail, pass, shoot, shot_stats
 
 # x11_session WIDTHxHEIGHT: skips (77) without the tools; else starts Xvfb on the
-# first free display from :150, black root, no access control (so that a second
-# user can draw on it), and sets DISPLAY and $work. An EXIT trap ends it all.
+# first free display from :150 (the Wine tests' displays start at :91), with a
+# black root and no access control (so that a second user can draw on it), and
+# sets DISPLAY and $work. An EXIT trap ends it all.
 x11_session() {
   local n i needed
   for needed in Xvfb xdpyinfo xdotool import convert compare; do
@@ -18,14 +19,18 @@ x11_session() {
   trap x11_cleanup EXIT
   for n in $(seq 150 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "$1x24" -nolisten tcp -ac -br >"$work/xvfb.log" 2>&1 &
+    # Xvfb writes the number to fd 3 once it listens; when another run took the
+    # display first, it ends instead, and the next number is tried.
+    : >"$work/display"
+    Xvfb ":$n" -screen 0 "$1x24" -nolisten tcp -ac -br -displayfd 3 3>"$work/display" \
+      >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    for i in $(seq 1 50); do
-      kill -0 "$xvfb_pid" 2>/dev/null || break           # lost the display to another run
-      if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+    for i in $(seq 1 100); do
+      if [ -s "$work/display" ]; then
         export DISPLAY=":$n"
         return 0
       fi
+      kill -0 "$xvfb_pid" 2>/dev/null || break
       sleep 0.1
     done
     kill "$xvfb_pid" 2>/dev/null
