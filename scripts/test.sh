@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test suite: the host tests,
-# the same tests under AddressSanitizer/UBSan, short fuzzing runs, and the Windows
-# build's tests and end-to-end scripts under Wine on a virtual X display.
+# Installs what is missing, then builds and runs every test suite: the host tests
+# (with the Linux display mode's end-to-end scripts under the real XScreenSaver daemon,
+# and its Debian package), the same tests under AddressSanitizer/UBSan, short fuzzing
+# runs, and the Windows build's tests and end-to-end scripts under Wine on a virtual
+# X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

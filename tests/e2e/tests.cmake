@@ -2,3 +2,4 @@
 set(MORV_E2E_TESTS ${CMAKE_CURRENT_LIST_DIR})
 include(${MORV_E2E_TESTS}/saver.cmake OPTIONAL)
 include(${MORV_E2E_TESTS}/dialogs.cmake OPTIONAL)
+include(${MORV_E2E_TESTS}/x11.cmake OPTIONAL)

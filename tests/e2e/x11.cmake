@@ -1,0 +1,29 @@
+# The Linux display mode from outside, each script on an Xvfb of its own (the
+# daemon test with the real XScreenSaver), and its Debian package. Under the
+# sanitizers only the scripts that run the program directly, without leak
+# checking: Mesa's driver leaks a few bytes of its own when it is unloaded.
+if(MORV_WINDOWS OR NOT TARGET morvessantique)
+  return()
+endif()
+find_package(X11 REQUIRED)
+add_executable(x11_test_window ${PROJECT_SOURCE_DIR}/tests/support/x11_test_window.cpp)
+target_link_libraries(x11_test_window PRIVATE X11::X11 morv_warnings)
+set(_morv_x11_e2e window bad_options)
+if(NOT MORV_SANITIZE)
+  list(APPEND _morv_x11_e2e xscreensaver)
+endif()
+foreach(_name IN LISTS _morv_x11_e2e)
+  add_test(NAME x11_${_name}_e2e
+           COMMAND bash ${MORV_E2E_TESTS}/x11_${_name}.sh $<TARGET_FILE:morvessantique>
+                   $<TARGET_FILE:x11_test_window> $<TARGET_FILE:morvessantique-tool>)
+  # Each script bounds its own waits; the limit only guards against the unforeseen.
+  set_tests_properties(x11_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
+  if(MORV_SANITIZE)
+    set_tests_properties(x11_${_name}_e2e PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+  endif()
+endforeach()
+if(NOT MORV_SANITIZE)
+  add_test(NAME x11_debian_package_test
+           COMMAND bash ${MORV_E2E_TESTS}/x11_package.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(x11_debian_package_test PROPERTIES TIMEOUT 120)
+endif()

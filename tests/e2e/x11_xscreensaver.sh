@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The display mode under the real XScreenSaver daemon. The daemon runs display
+# modes only for an ordinary user (as root it shows "XScreenSaver: Don't log in
+# as root."), so as root the daemon runs as a test user made for it. Activation
+# shows a fern growing upward from the bottom middle of the screen;
+# deactivation ends the program without X errors.
+#   x11_xscreensaver.sh MORVESSANTIQUE
+set -uo pipefail
+bin=$1
+. "$(dirname "$0")/x11_lib.sh"
+for needed in xscreensaver xscreensaver-command setpriv; do
+  command -v "$needed" >/dev/null || { echo "SKIP: needs $needed"; exit 77; }
+done
+x11_session 640x480
+
+mkdir -p "$work/home" "$work/bin"
+install -m 755 "$bin" "$work/bin/morvessantique"
+# As a user would list it: the XScreenSaver window comes with --root.
+cat >"$work/home/.xscreensaver" <<CONF
+timeout: 1:00:00
+lock: False
+fade: False
+unfade: False
+splash: False
+dpmsEnabled: False
+mode: one
+selected: 0
+programs: "Morvessantique" $work/bin/morvessantique --root \n
+CONF
+as_user=()
+if [ "$(id -u)" = 0 ]; then
+  user=morvessantique-test
+  # Made once and kept: later runs (or one running beside this) find it there.
+  id -u "$user" >/dev/null 2>&1 ||
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
+    id -u "$user" >/dev/null 2>&1 || { echo "FAIL: cannot create the user $user"; exit 1; }
+  chown -R "$user:" "$work/home"
+  as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
+fi
+as_user+=(env HOME="$work/home" DISPLAY="$DISPLAY")
+command_ok() { "${as_user[@]}" xscreensaver-command "$@" >>"$work/command.log" 2>&1; }
+
+"${as_user[@]}" xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do command_ok -time && break; sleep 0.2; done
+command_ok -activate || fail "xscreensaver-command -activate: $(tail -1 "$work/command.log")"
+
+hack=
+for _ in $(seq 1 100); do
+  hack=$(pgrep -f "^$work/bin/morvessantique" | head -1)
+  [ -n "$hack" ] && break
+  sleep 0.1
+done
+if [ -z "$hack" ]; then
+  fail "the daemon did not start morvessantique: $(grep -i -m3 'root\|morvessantique' "$work/daemon.log")"
+  saver_finish
+  exit
+fi
+pass "the daemon runs: $(tr '\0' ' ' </proc/$hack/cmdline) with $(tr '\0' '\n' \
+  </proc/$hack/environ | grep '^XSCREENSAVER_WINDOW=')"
+# pids are ended at exit in order; the daemon's display mode is one of them.
+pids+=("$hack")
+
+# One depth level per 50 ms: the 640x480 fern takes 5.5 s to grow.
+if first=$(wait_fern "$work/first.png" 20 '$1 > 0'); then
+  read -r _ _ h1 _ top1 <<<"$first"
+  if later=$(wait_fern "$work/later.png" 20 "\$3 >= $h1 + 40 && \$5 < $top1"); then
+    read -r _ _ h2 _ top2 <<<"$later"
+    if [ $((top2 + h2)) -ne 480 ] || ! stem_at "$work/later.png" 320 476; then
+      fail "the fern does not stand on the bottom middle of the screen: $later"
+    else
+      pass "the fern grows upward from the bottom middle ($first, then $later)"
+    fi
+  else
+    fail "the fern did not grow: $first, then $later"
+  fi
+else
+  fail "no fern on the screen after activation: $(tail -3 "$work/daemon.log")"
+fi
+
+command_ok -deactivate || fail "xscreensaver-command -deactivate"
+for _ in $(seq 1 100); do
+  kill -0 "$hack" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$hack" 2>/dev/null; then
+  fail "morvessantique still runs 10 s after -deactivate"
+elif grep -E 'morvessantique:|X Error|BadWindow|BadDrawable|GLXBad' "$work/daemon.log"; then
+  fail "errors from morvessantique in the daemon's output"
+else
+  pass "-deactivate ends morvessantique without X errors"
+fi
+command_ok -exit
+saver_finish
