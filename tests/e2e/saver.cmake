@@ -18,3 +18,12 @@ foreach(_case IN LISTS _morv_saver_e2e)
   set_tests_properties(saver_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display)
 endforeach()
+
+# Scripts that also look at the saver's process through the outside probe: a
+# 2-minute soak, and command lines that no control panel sends.
+if(TARGET saver_outside_probe)
+  add_test(NAME saver_soak_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_soak.sh
+           $<TARGET_FILE:Morvessantique> $<TARGET_FILE:saver_outside_probe> 120)
+  set_tests_properties(saver_soak_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
+endif()
