@@ -26,4 +26,9 @@ if(TARGET saver_outside_probe)
            $<TARGET_FILE:Morvessantique> $<TARGET_FILE:saver_outside_probe> 120)
   set_tests_properties(saver_soak_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display)
+  add_test(NAME saver_hostile_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_hostile.sh
+           $<TARGET_FILE:Morvessantique> $<TARGET_FILE:shell_test_host>
+           $<TARGET_FILE:saver_outside_probe>)
+  set_tests_properties(saver_hostile_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
 endif()
