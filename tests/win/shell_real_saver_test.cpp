@@ -3,7 +3,13 @@
 // start-up switches to a running saver, and real input ending it.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
+
+#include "animation.h"
 
 #include "saver_script.h"
 #include "saver_window.h"
@@ -28,6 +34,47 @@ test::ScriptStep Pause(DWORD ms) {
     if (*start == 0) *start = GetTickCount() | 1;
     return GetTickCount() - *start >= ms;
   });
+}
+
+// The fern-coloured pixels on a saver window's OpenGL surface, read back on the
+// saver's thread, where its context is current. (Wine shows a GL child window
+// through the X server only: GDI reads of the screen see its parent's white.)
+// The colour cycle walks the saturated hues, so a pixel counts when its
+// brightest and dimmest channels lie far apart; black and greys do not.
+struct FernPixels {
+  int count = 0;
+  int left = 0, top = 0, right = -1, bottom = -1;  // bounding box, client pixels
+  int Height() const { return bottom - top + 1; }
+  int Width() const { return right - left + 1; }
+};
+
+FernPixels SeeInGl(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  const int w = client.right, h = client.bottom;
+  std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 4);
+  glFinish();
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgb.data());
+  FernPixels seen;
+  for (int row = 0; row < h; ++row) {
+    const int y = h - 1 - row;  // GL rows run bottom-up
+    for (int x = 0; x < w; ++x) {
+      const unsigned char* pixel = &rgb[(static_cast<size_t>(row) * w + x) * 4];
+      const int hi = std::max({pixel[0], pixel[1], pixel[2]});
+      const int lo = std::min({pixel[0], pixel[1], pixel[2]});
+      if (hi - lo < 100) continue;
+      if (seen.count++ == 0) {
+        seen.left = seen.right = x;
+        seen.top = seen.bottom = y;
+      }
+      seen.left = std::min(seen.left, x);
+      seen.right = std::max(seen.right, x);
+      seen.top = std::min(seen.top, y);
+      seen.bottom = std::max(seen.bottom, y);
+    }
+  }
+  return seen;
 }
 
 class RealSaverTest : public ::testing::Test {
@@ -70,6 +117,50 @@ TEST_F(RealSaverTest, PreviewDrawsInsideItsParentAndSurvivesInput) {
             0);
   EXPECT_EQ(report_.stepsRun, 5);
   EXPECT_FALSE(report_.watchdogFired);
+}
+
+TEST_F(RealSaverTest, PreviewGrowsAFernFittedToTheLittleScreen) {
+  // The display settings' little screen: the fern must grow there, from the
+  // middle of its bottom edge, and fill its height once complete.
+  constexpr int Width = 152, Height = 112;
+  parent_ = test::CreateTestParent(Width, Height);
+  HWND parent = parent_;
+  std::vector<FernPixels> seen;
+  auto vertical_done = [] {
+    const AnimationState& a = Animation();
+    return a.verticalLevels > 0 && a.orientation == Vertical &&
+           a.currentDepth == GrowthPhases * a.verticalLevels;
+  };
+  EXPECT_EQ(Dispatch("/p " + Number(parent),
+                     {WaitUntil([&seen](HWND saver) {
+                        // The first levels drawn.
+                        const FernPixels now = SeeInGl(saver);
+                        if (now.count == 0) return false;
+                        seen.push_back(now);
+                        return true;
+                      }),
+                      WaitUntil([vertical_done](HWND) { return vertical_done(); }),
+                      Do([&seen](HWND saver) { seen.push_back(SeeInGl(saver)); }),
+                      Do([parent](HWND) { DestroyWindow(parent); })}),
+            0);
+  EXPECT_FALSE(report_.watchdogFired);
+  ASSERT_EQ(seen.size(), 2u);
+  const FernPixels& early = seen[0];
+  const FernPixels& complete = seen[1];
+  // It grew: more pixels, reaching higher, from the same bottom edge.
+  EXPECT_GT(complete.count, 2 * early.count);
+  EXPECT_LT(complete.top, early.top);
+  // Rooted at the middle of the bottom edge.
+  EXPECT_GE(complete.bottom, Height - 3);
+  const int middle = (complete.left + complete.right) / 2;
+  EXPECT_GT(middle, Width * 3 / 10);
+  EXPECT_LT(middle, Width * 7 / 10);
+  // Fitted: nearly the whole height, inside the width, not a corner of a larger fern.
+  EXPECT_GE(complete.Height(), Height * 3 / 4);
+  EXPECT_GT(complete.top, 0);
+  EXPECT_GT(complete.left, 0);
+  EXPECT_LT(complete.right, Width - 1);
+  EXPECT_GT(complete.Width(), Width / 4);
 }
 
 TEST_F(RealSaverTest, FullScreenEndsOnAKeyPress) {
