@@ -31,7 +31,10 @@ saver_unix_pid() {
       echo "$p"
       return 0
     fi
-    for c in $(pgrep -P "$p"); do queue+=("$c"); done
+    for c in $(grep -H '^PPid:' /proc/[0-9]*/status 2>/dev/null |
+               awk -v p="$p" '$2 == p { split($1, a, "/"); print a[3] }'); do
+      queue+=("$c")
+    done
   done
   return 1
 }
@@ -75,7 +78,7 @@ while :; do
   fi
   sleep 0.5
 done
-column -t "$samples"
+cat "$samples"
 
 if [ -n "$ended" ]; then
   fail "the saver ended after about $(((now - t0) / 1000)) s (exit $(exit_code soak)), before the soak was over"
