@@ -91,14 +91,14 @@ void StartAnimation(AnimationState& state, int clientWidth, int clientHeight, bo
 void ApplyPrecomputeResult(AnimationState& state, const PrecomputeResult& result) {
   state.verticalLevels = result.verticalLevels;
   state.horizontalLevels = result.horizontalLevels;
-  if (result.outcome == PrecomputeOutcome::Completed) {
-    state.orientation = Vertical;
-    state.currentDepth = 0;
-  } else {
-    // The run stopped before this level; what it computed is drawn from here
-    // on, and the end-of-fern test copes with a level beyond this fern's end.
-    state.currentDepth = result.depthLevel;
-  }
+  // Whatever the outcome, the first tick that draws starts the vertical fern
+  // at level 0, and so clears the screen. A stopped run (abort or out of
+  // memory) has kept every complete level below the one it stopped at; those
+  // show at once, and the levels it never computed draw nothing. Resuming at
+  // the stop instead would leave the screen black, or uncleared, for as long
+  // as the missing levels take.
+  state.orientation = Vertical;
+  state.currentDepth = 0;
 }
 
 int PauseCounterStart(int tickIntervalMs) {
@@ -111,8 +111,8 @@ TickKind AnimationTick(AnimationState& state, const FernStore& store, DrawSink& 
     ++state.pauseCounter;
     return TickKind::Pause;
   }
-  // At or beyond the end: a stopped precomputation can leave the depth level
-  // past the last level of the fern the orientation selects.
+  // At or beyond the end, so that no state, however it was reached, reads a
+  // slot past the fern the orientation selects.
   if (state.currentDepth >= GrowthPhases * LevelCountOf(state)) {
     state.currentDepth = 0;
     state.orientation = static_cast<std::uint8_t>((state.orientation + 1) & 1);

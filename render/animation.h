@@ -39,10 +39,11 @@ void ResetAnimation(AnimationState& state);
 // the current depth level and the level counts stay as they are.
 void StartAnimation(AnimationState& state, int clientWidth, int clientHeight, bool fastMadness);
 
-// Takes over the level counts and the state a precomputation run leaves.
-// Completed: vertical fern, depth level 0. Stopped (aborted or out of memory):
-// the depth level that was about to be computed, orientation unchanged; the
-// end-of-fern test (at or beyond the fern's last level) keeps that safe.
+// Takes over the level counts of a precomputation run and starts the
+// animation at level 0 of the vertical fern, whether the run completed or
+// stopped (aborted or out of memory): the result keeps where a run stopped,
+// the animation shows what it kept from the start. The pause counter is left
+// to the timer.
 void ApplyPrecomputeResult(AnimationState& state, const PrecomputeResult& result);
 
 // Pause ticks between two ferns, as the negative start of the pause counter:

@@ -65,18 +65,15 @@ bool MakeGlSurface(HWND window, GlSurfaceState& surface) {
 
 // Always TRUE for the cracker: a failed set-up has already destroyed the window.
 BOOL OnCreate(HWND window, LPCREATESTRUCTA) {
-  AnimationState& animation = Animation();
-  animation.tickIntervalMs = ReadFastMadness() != 0 ? FastTickMs : NormalTickMs;
+  const bool fastMadness = ReadFastMadness() != 0;
   RECT client{0, 0, 0, 0};
   if (!GetClientRect(window, &client)) client = RECT{0, 0, 0, 0};  // no area: nothing is drawn
-  animation.clientWidth = client.right;
-  animation.clientHeight = client.bottom;
-  animation.color = StartColor;
   GlSurfaceState& surface = GlSurface();
   if (!MakeGlSurface(window, surface)) return TRUE;
+  AnimationState& animation = Animation();
+  StartAnimation(animation, client.right, client.bottom, fastMadness);
   // Nothing computed yet for this window: the next erase starts the run.
   FernStore& store = Store();
-  animation.pauseCounter = 0;
   store.vertical[0] = nullptr;
   store.computed = false;
   // Without a timer the window still shows its first erase; there is just no animation.

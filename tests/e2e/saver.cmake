@@ -19,3 +19,22 @@ foreach(_case IN LISTS _morv_saver_e2e)
   set_tests_properties(saver_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display)
 endforeach()
+
+# Scripts that look at or drive the saver through the outside probe: a 2-minute
+# soak, command lines that no control panel sends, and the configuration dialog
+# over a setting's key that cannot be written.
+if(TARGET saver_outside_probe)
+  add_test(NAME saver_soak_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_soak.sh
+           $<TARGET_FILE:Morvessantique> $<TARGET_FILE:saver_outside_probe> 120)
+  set_tests_properties(saver_soak_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
+  add_test(NAME saver_hostile_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_hostile.sh
+           $<TARGET_FILE:Morvessantique> $<TARGET_FILE:shell_test_host>
+           $<TARGET_FILE:saver_outside_probe>)
+  set_tests_properties(saver_hostile_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
+  add_test(NAME saver_locked_setting_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_locked_setting.sh
+           $<TARGET_FILE:Morvessantique> $<TARGET_FILE:saver_outside_probe>)
+  set_tests_properties(saver_locked_setting_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
+endif()

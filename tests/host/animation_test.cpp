@@ -300,30 +300,29 @@ TEST(StartAnimation, SetsSizeIntervalStartColourAndNoPauseOnly) {
   EXPECT_EQ(s.tickIntervalMs, NormalTickMs);
 }
 
-TEST(ApplyPrecomputeResult, CompletedStartsTheVerticalFernStoppedKeepsTheLevelItStoppedAt) {
+TEST(ApplyPrecomputeResult, EveryOutcomeStartsTheVerticalFernAtLevel0) {
   const struct {
     PrecomputeResult result;
     std::uint8_t orientationBefore;
-    int depthAfter;
-    std::uint8_t orientationAfter;
   } cases[] = {
-      {{PrecomputeOutcome::Completed, 22, 24, 0, Vertical}, Horizontal, 0, Vertical},
-      {{PrecomputeOutcome::Aborted, 22, 24, 40, Vertical}, Vertical, 40, Vertical},
-      {{PrecomputeOutcome::Aborted, 22, 24, 115, Horizontal}, Vertical, 115, Vertical},
-      {{PrecomputeOutcome::Aborted, 22, 24, 3, Horizontal}, Horizontal, 3, Horizontal},
-      {{PrecomputeOutcome::OutOfMemory, 26, 29, 77, Horizontal}, Vertical, 77, Vertical},
+      {{PrecomputeOutcome::Completed, 22, 24, 0, Vertical}, Horizontal},
+      {{PrecomputeOutcome::Aborted, 22, 24, 40, Vertical}, Vertical},
+      {{PrecomputeOutcome::Aborted, 22, 24, 115, Horizontal}, Vertical},
+      {{PrecomputeOutcome::Aborted, 22, 24, 3, Horizontal}, Horizontal},
+      {{PrecomputeOutcome::OutOfMemory, 26, 29, 77, Horizontal}, Vertical},
+      {{PrecomputeOutcome::OutOfMemory, 50, 50, 249, Vertical}, Horizontal},
   };
   for (const auto& c : cases) {
     AnimationState s;
     ResetAnimation(s);
     s.orientation = c.orientationBefore;
-    s.currentDepth = 12;
+    s.currentDepth = c.result.depthLevel;  // where the run left the shared counter
     s.pauseCounter = -33;
     ApplyPrecomputeResult(s, c.result);
     EXPECT_EQ(s.verticalLevels, c.result.verticalLevels);
     EXPECT_EQ(s.horizontalLevels, c.result.horizontalLevels);
-    EXPECT_EQ(s.currentDepth, c.depthAfter);
-    EXPECT_EQ(s.orientation, c.orientationAfter);
+    EXPECT_EQ(s.currentDepth, 0);
+    EXPECT_EQ(s.orientation, Vertical);
     EXPECT_EQ(s.pauseCounter, -33) << "the pause is the timer's business";
   }
 }
@@ -364,7 +363,7 @@ void ExpectEveryTickSafe(AnimationState& state, const FernStore& store, int tick
   }
 }
 
-TEST_F(AnimationTest, AfterAStoppedPrecomputationNoTickReadsPastAFernsEnd) {
+TEST_F(AnimationTest, AfterAStoppedRunTheKeptLevelsShowFromAClearedScreenAndNoTickReadsPastAFern) {
   // Stores as a stopped run leaves them: complete levels below the stop only.
   const struct {
     const char* what;
@@ -397,6 +396,24 @@ TEST_F(AnimationTest, AfterAStoppedPrecomputationNoTickReadsPastAFernsEnd) {
     const PrecomputeOutcome outcome =
         c.stoppedAt % 2 == 0 ? PrecomputeOutcome::Aborted : PrecomputeOutcome::OutOfMemory;
     ApplyPrecomputeResult(state_, {outcome, c.vertical, c.horizontal, c.stoppedAt, c.stoppedIn});
+    // What the user sees first: a cleared screen, then every kept vertical
+    // level in order, one line each, from level 0.
+    const int verticalKept =
+        inVertical ? std::min(c.stoppedAt, GrowthPhases * c.vertical) : GrowthPhases * c.vertical;
+    RecordingSink firstFern;
+    for (int i = 0; i < GrowthPhases * c.vertical; ++i) {
+      ASSERT_EQ(AnimationTick(state_, store_, firstFern), TickKind::Drawing);
+    }
+    std::vector<int> levelsShown;
+    for (const DrawOp& op : firstFern.ops) {
+      if (op.kind == DrawOpKind::Line) levelsShown.push_back(TraceBack(op).level);
+    }
+    std::vector<int> kept(verticalKept);
+    for (int d = 0; d < verticalKept; ++d) kept[d] = d;
+    EXPECT_EQ(levelsShown, kept);
+    if (c.vertical > 0) {
+      EXPECT_EQ(firstFern.ops.front().kind, DrawOpKind::Clear);
+    }
     TickCounts counts;
     ExpectEveryTickSafe(state_, store_, 5000, &counts);
     EXPECT_GT(counts.endOfFern, 2) << "the ferns keep alternating";

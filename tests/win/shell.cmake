@@ -34,6 +34,11 @@ if(TARGET morv_saver_resources)
 endif()
 add_dependencies(shell_window_test shell_test_host)
 
+# Looks at and drives the real saver from another process: its GUI resources,
+# exact command lines, the configuration dialog's controls, a locked setting.
+add_executable(saver_outside_probe ${MORV_WIN_TESTS}/fakes/outside_probe.cpp)
+target_link_libraries(saver_outside_probe PRIVATE morv_warnings user32 advapi32)
+
 if(TARGET morv_settings AND TARGET morv_saver_resources)
   morv_add_test(shell_start_test
     SOURCES ${MORV_WIN_TESTS}/shell_start_test.cpp
