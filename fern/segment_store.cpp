@@ -65,20 +65,20 @@ void BlockRelease(Segment* s) {
   DropReference(reinterpret_cast<BlockHeader*>(address & ~(std::uintptr_t{BlockBytes} - 1)));
 }
 
-const SegmentAllocator kHeap = {BlockAllocate, BlockRelease};
+const SegmentAllocator RecordsFromBlocks = {BlockAllocate, BlockRelease};
 
-FernStore g_store = {{}, {}, false, nullptr, nullptr, 0, kHeap};
+FernStore g_store = {{}, {}, false, nullptr, nullptr, 0, RecordsFromBlocks};
 
 }  // namespace
 
-const SegmentAllocator& DefaultSegmentAllocator() { return kHeap; }
+const SegmentAllocator& DefaultSegmentAllocator() { return RecordsFromBlocks; }
 
 std::size_t SegmentBlocksInUse() { return g_blocks.blocksInUse; }
 
 FernStore& Store() { return g_store; }
 
 void ResetFernStore(FernStore& store) {
-  store = FernStore{{}, {}, false, nullptr, nullptr, 0, kHeap};
+  store = FernStore{{}, {}, false, nullptr, nullptr, 0, RecordsFromBlocks};
 }
 
 void ClearDepthIndexes(FernStore& store) {

@@ -27,7 +27,9 @@ struct Segment {
 
 using DepthIndex = Segment* [DepthIndexSlots];
 
-// Allocation seam: tests make allocation fail to prove the run stops cleanly.
+// Where the store gets its records and gives them back: the saver carves them from
+// blocks (DefaultSegmentAllocator); tests swap in one that fails, to prove that the
+// run then stops cleanly.
 struct SegmentAllocator {
   Segment* (*allocate)();        // returns nullptr when out of memory
   void (*release)(Segment*);

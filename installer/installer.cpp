@@ -8,14 +8,14 @@ namespace morv {
 
 namespace {
 
-const char kSourceFile[] = "Morvessantique.scr";
-const char kDialogTemplate[] = "InstallDialog";
-const char kCloseCaption[] = "Close";
+const char SourceFile[] = "Morvessantique.scr";
+const char DialogTemplate[] = "InstallDialog";
+const char CloseCaption[] = "Close";
 
 // 236 + the separator + the 18-character file name + the terminator = 256.
-const UINT kDirectoryBufferChars = 256;
-const UINT kLongestSystemDirectory = 236;
-const int kMessageBufferChars = 1024;
+const UINT DirectoryBufferChars = 256;
+const UINT LongestSystemDirectory = 236;
+const int MessageBufferChars = 1024;
 
 InstallerPlatform g_installerPlatform = {};
 
@@ -37,33 +37,33 @@ void ShowOutcome(HWND dialog, HWND button, const char* text, const char* caption
 
 void Install(HWND dialog) {
   HWND button = GetDlgItem(dialog, IDOK);
-  char path[kDirectoryBufferChars];
-  const UINT length = SystemDirectory(path, kDirectoryBufferChars);
+  char path[DirectoryBufferChars];
+  const UINT length = SystemDirectory(path, DirectoryBufferChars);
   // Zero means the query failed and left the buffer undefined: no path can be made.
   if (length == 0) {
-    ShowOutcome(dialog, button, "Error: Unable to find system directory!", kCloseCaption);
+    ShowOutcome(dialog, button, "Error: Unable to find system directory!", CloseCaption);
     return;
   }
   // Also catches a directory too long for the buffer (the needed size comes back).
-  if (length > kLongestSystemDirectory) {
-    ShowOutcome(dialog, button, "Error: lenght of system directory is too long!", kCloseCaption);
+  if (length > LongestSystemDirectory) {
+    ShowOutcome(dialog, button, "Error: lenght of system directory is too long!", CloseCaption);
     return;
   }
   lstrcatA(path, "\\");
-  lstrcatA(path, kSourceFile);
+  lstrcatA(path, SourceFile);
 
-  char message[kMessageBufferChars];
-  if (CopyFileA(kSourceFile, path, FALSE)) {
+  char message[MessageBufferChars];
+  if (CopyFileA(SourceFile, path, FALSE)) {
     wsprintfA(message, "Screen saver successfully installed into %s", path);
     ShowOutcome(dialog, button, message, nullptr);
     return;
   }
   if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-    wsprintfA(message, "Error: Cannot find source file %s", kSourceFile);
+    wsprintfA(message, "Error: Cannot find source file %s", SourceFile);
   } else {
     wsprintfA(message, "Error: Unable to instal screensaver to %s", path);
   }
-  ShowOutcome(dialog, button, message, kCloseCaption);
+  ShowOutcome(dialog, button, message, CloseCaption);
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ void ResetInstallerPlatform() { g_installerPlatform = InstallerPlatform{}; }
 
 int WINAPI InstallerMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                          int /*showCommand*/) {
-  DialogBoxParamA(instance, kDialogTemplate, nullptr, InstallDialogProc, 0);
+  DialogBoxParamA(instance, DialogTemplate, nullptr, InstallDialogProc, 0);
   return 0;
 }
 

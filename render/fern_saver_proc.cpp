@@ -20,12 +20,12 @@ GlSurfaceState g_surface{};
 GlSurfaceCalls g_calls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
                        &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
 
-const char kErrorCaption[] = "Error";
+const char ErrorCaption[] = "Error";
 
 // A set-up step failed: one box, then the window goes. WM_DESTROY (delivered
 // inside DestroyWindow) releases whatever had been acquired up to here.
 void FailSetUp(HWND window, HWND boxOwner, const char* text) {
-  MessageBoxA(boxOwner, text, kErrorCaption, MB_OK);
+  MessageBoxA(boxOwner, text, ErrorCaption, MB_OK);
   DestroyWindow(window);
 }
 

@@ -13,7 +13,7 @@ constexpr int DoublesPerLine = 4;
 void* AllocateBlock(std::size_t bytes) { return std::malloc(bytes); }
 void ReleaseBlock(void* block) { std::free(block); }
 
-const LineBufferAllocator kDefaultAllocator = {&AllocateBlock, &ReleaseBlock};
+const LineBufferAllocator MallocLineBuffers = {&AllocateBlock, &ReleaseBlock};
 
 void DrawOneLine(double x1, double y1, double x2, double y2) {
   glBegin(GL_LINES);
@@ -24,7 +24,7 @@ void DrawOneLine(double x1, double y1, double x2, double y2) {
 
 }  // namespace
 
-const LineBufferAllocator& DefaultLineBufferAllocator() { return kDefaultAllocator; }
+const LineBufferAllocator& DefaultLineBufferAllocator() { return MallocLineBuffers; }
 
 GlSink::GlSink(Mode mode, const LineBufferAllocator& allocator)
     : mode_(mode), allocator_(allocator), vertices_(nullptr), capacity_(0), pending_(0) {}

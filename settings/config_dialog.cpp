@@ -9,10 +9,10 @@ namespace morv {
 
 namespace {
 
-const char kConfirmText[] =
+const char ConfirmText[] =
     "Setting this option will force screen saver to display ferns at 100 fps!\n"
     "This may not work under Windows 9x systems. Set option anyway?";
-const char kConfirmCaption[] = "Dialog";
+const char ConfirmCaption[] = "Dialog";
 
 ConfigDialogState g_configDialog = {};
 
@@ -33,7 +33,7 @@ void OnFastMadnessClicked(HWND dialog) {
     WriteFastMadness(0);
     return;
   }
-  if (MessageBoxA(dialog, kConfirmText, kConfirmCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+  if (MessageBoxA(dialog, ConfirmText, ConfirmCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
     WriteFastMadness(1);
   } else {
     SendDlgItemMessageA(dialog, IDC_FAST_MADNESS, BM_SETCHECK, BST_UNCHECKED, 0);

@@ -8,14 +8,14 @@ namespace morv {
 
 namespace {
 
-const char kKeyPath[] = "Software\\Quillane\\Morvessantique";
-const char kValueName[] = "Fast Madness";
+const char KeyPath[] = "Software\\Quillane\\Morvessantique";
+const char ValueName[] = "Fast Madness";
 
 }  // namespace
 
 int ReadFastMadness() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return 0;
   }
   // Zero before the query: a value that exists but holds no bytes must read as off.
@@ -23,7 +23,7 @@ int ReadFastMadness() {
   DWORD size = sizeof data;
   // A value longer than one byte fails with ERROR_MORE_DATA and so reads as off; the
   // type is deliberately not asked for.
-  const LONG queried = RegQueryValueExA(key, kValueName, nullptr, nullptr, &data, &size);
+  const LONG queried = RegQueryValueExA(key, ValueName, nullptr, nullptr, &data, &size);
   RegCloseKey(key);
   if (queried != ERROR_SUCCESS) {
     return 0;
@@ -39,11 +39,11 @@ int WriteFastMadness(int value) {
     return 0;
   }
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                       nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return -1;
   }
-  const LONG stored = RegSetValueExA(key, kValueName, 0, REG_BINARY, &byte, 1);
+  const LONG stored = RegSetValueExA(key, ValueName, 0, REG_BINARY, &byte, 1);
   RegCloseKey(key);
   return stored == ERROR_SUCCESS ? 0 : -2;
 }

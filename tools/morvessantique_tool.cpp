@@ -27,7 +27,7 @@ namespace {
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 
-const char kUsage[] =
+const char UsageText[] =
     "usage: morvessantique-tool COMMAND WIDTHxHEIGHT [ARGS]\n"
     "\n"
     "Computes the two ferns the screen saver draws on a window of WIDTH by HEIGHT\n"
@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
   if (error != nullptr) return UsageError(error);
   switch (args.command) {
     case morv::ToolCommand::Help:
-      std::fputs(kUsage, stdout);
+      std::fputs(UsageText, stdout);
       return 0;
     case morv::ToolCommand::Stats:
       return Stats(args.width, args.height);

@@ -31,7 +31,7 @@ constexpr int ExitUsage = 2;
 constexpr int OwnWindowWidth = 1024;
 constexpr int OwnWindowHeight = 768;
 constexpr std::int64_t ProgressAfterNs = 500 * 1000000LL;
-constexpr char kName[] = "morvessantique";
+constexpr char ProgramName[] = "morvessantique";
 
 volatile sig_atomic_t g_stopSignal = 0;
 void OnStopSignal(int) { g_stopSignal = 1; }
@@ -75,7 +75,7 @@ int OnXError(Display*, XErrorEvent* error) {
 
 // One line on stderr, then the exit code to end with.
 __attribute__((format(printf, 2, 3))) int Fail(int code, const char* format, ...) {
-  std::fprintf(stderr, "%s: ", kName);
+  std::fprintf(stderr, "%s: ", ProgramName);
   va_list arguments;
   va_start(arguments, format);
   std::vfprintf(stderr, format, arguments);
@@ -104,7 +104,7 @@ void BeforeLevel(void*) {
 void ShowProgress(void* context, int, const char* text) {
   ProgressLine& line = *static_cast<ProgressLine*>(context);
   if (!line.terminal || NowNs() - line.startNs < ProgressAfterNs) return;
-  std::fprintf(stderr, "\r%s: %-46s", kName, text);
+  std::fprintf(stderr, "\r%s: %-46s", ProgramName, text);
   line.shown = true;
 }
 
@@ -143,7 +143,7 @@ Window CreateOwnWindow(X11Saver& s, XVisualInfo* visual) {
       d, root, 0, 0, OwnWindowWidth, OwnWindowHeight, 0, visual->depth, InputOutput,
       visual->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
   XStoreName(d, window, "Morvessantique");
-  XClassHint hint{const_cast<char*>(kName), const_cast<char*>("Morvessantique")};
+  XClassHint hint{const_cast<char*>(ProgramName), const_cast<char*>("Morvessantique")};
   XSetClassHint(d, window, &hint);
   s.deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(d, window, &s.deleteWindow, 1);
@@ -338,7 +338,7 @@ int main(int argc, char** argv) {
   morv::X11Options options;
   char error[morv::X11ErrorTextChars];
   if (!morv::ParseX11Options(argc, argv, &options, error)) {
-    std::fprintf(stderr, "%s: %s (try -help)\n", morv::kName, error);
+    std::fprintf(stderr, "%s: %s (try -help)\n", morv::ProgramName, error);
     return morv::ExitUsage;
   }
   if (options.help) {

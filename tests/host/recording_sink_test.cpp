@@ -17,7 +17,7 @@ void DrawSample(DrawSink& sink) {
   sink.Flush();
 }
 
-const char kSampleText[] =
+const char SampleText[] =
     "clear\n"
     "color 0 255 0\n"
     "line 0 -1 0 -0.59999999999999998\n"
@@ -43,7 +43,7 @@ TEST(RecordingSink, KeepsEveryOperationInOrder) {
 TEST(RecordingSink, PrintsEachOperationAsOneLineWithRoundTripDoubles) {
   RecordingSink sink;
   DrawSample(sink);
-  EXPECT_EQ(sink.Text(), kSampleText);
+  EXPECT_EQ(sink.Text(), SampleText);
   // %.17g gives every double back exactly.
   double x1, y1, x2, y2;
   ASSERT_EQ(std::sscanf(FormatDrawOp(sink.ops[3]).c_str(), "line %lf %lf %lf %lf", &x1, &y1, &x2,
@@ -62,7 +62,7 @@ TEST(PrintingSink, WritesTheSameTextAsTheRecordingSinkAsItGoes) {
   std::string text;
   for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
   std::fclose(file);
-  EXPECT_EQ(text, kSampleText);
+  EXPECT_EQ(text, SampleText);
 }
 
 }  // namespace

@@ -21,12 +21,12 @@ using morv_test::SettingKeyExists;
 using morv_test::StoredValue;
 using morv_test::StoreValue;
 
-const char kConfirmText[] =
+const char ConfirmText[] =
     "Setting this option will force screen saver to display ferns at 100 fps!\n"
     "This may not work under Windows 9x systems. Set option anyway?";
 
 // Answers the box with the Enter key: its default button decides.
-constexpr int kPressEnter = -1;
+constexpr int PressEnter = -1;
 
 // What the confirmation box looked like, and how the hook answered it.
 struct ConfirmationBox {
@@ -67,7 +67,7 @@ LRESULT CALLBACK AnswerConfirmation(int code, WPARAM wParam, LPARAM lParam) {
       box.hasNo = GetDlgItem(window, IDNO) != nullptr;
       box.hasCancel = GetDlgItem(window, IDCANCEL) != nullptr;
       EnumChildWindows(window, &FindQuestionIcon, reinterpret_cast<LPARAM>(&box.questionIcon));
-      if (box.answer == kPressEnter) {
+      if (box.answer == PressEnter) {
         PressKey(window, VK_RETURN);
       } else {
         PostMessageA(window, WM_COMMAND, box.answer, 0);
@@ -110,7 +110,7 @@ class ConfigDialog : public testing::Test {
   // A click on the check box, handled to its end (the confirmation included).
   void ClickCheckBox() {
     DWORD_PTR ignored = 0;
-    ASSERT_NE(SendMessageTimeoutA(checkBox(), BM_CLICK, 0, 0, SMTO_NORMAL, morv_test::kDialogWaitMs, &ignored), 0)
+    ASSERT_NE(SendMessageTimeoutA(checkBox(), BM_CLICK, 0, 0, SMTO_NORMAL, morv_test::DialogWaitMs, &ignored), 0)
         << "the click was not handled in time";
   }
 
@@ -176,7 +176,7 @@ TEST_F(ConfigDialog, CheckingTheBoxAsksFirst) {
   ClickCheckBox();
   ASSERT_EQ(box_.shown, 1);
   EXPECT_EQ(box_.caption, "Dialog");
-  EXPECT_EQ(box_.text, kConfirmText);
+  EXPECT_EQ(box_.text, ConfirmText);
   EXPECT_EQ(box_.owner, box_.dialog);
   EXPECT_TRUE(box_.hasYes);
   EXPECT_TRUE(box_.hasNo);
@@ -185,7 +185,7 @@ TEST_F(ConfigDialog, CheckingTheBoxAsksFirst) {
 }
 
 TEST_F(ConfigDialog, EnterInTheQuestionMeansYes) {
-  box_.answer = kPressEnter;
+  box_.answer = PressEnter;
   ASSERT_NE(Open(), nullptr);
   ClickCheckBox();
   EXPECT_EQ(box_.shown, 1);

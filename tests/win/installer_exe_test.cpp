@@ -14,8 +14,8 @@
 
 namespace {
 
-const char kFileName[] = "Morvessantique.scr";
-constexpr DWORD kWaitMs = 15000;
+const char FileName[] = "Morvessantique.scr";
+constexpr DWORD WaitMs = 15000;
 
 // The build names the program by its host path; under Wine the host's root is drive Z:.
 std::string InstallerPath() {
@@ -30,14 +30,14 @@ std::string InstallerPath() {
 std::string SystemDestination() {
   char path[MAX_PATH] = {};
   GetSystemDirectoryA(path, MAX_PATH);
-  return std::string(path) + "\\" + kFileName;
+  return std::string(path) + "\\" + FileName;
 }
 
 // Text of a window in another process: WM_GETTEXT is carried across, GetWindowText is not.
 std::string RemoteText(HWND window) {
   char text[1100] = {};
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kWaitMs,
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, WaitMs,
                       &ignored);
   return text;
 }
@@ -82,13 +82,13 @@ class InstallExe : public testing::Test {
     DeleteFileA(SystemDestination().c_str());
   }
   void TearDown() override {
-    DeleteFileA((directory_ + "\\" + kFileName).c_str());
+    DeleteFileA((directory_ + "\\" + FileName).c_str());
     RemoveDirectoryA(directory_.c_str());
     DeleteFileA(SystemDestination().c_str());
   }
 
   void PutSaver() {
-    HANDLE file = CreateFileA((directory_ + "\\" + kFileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileA((directory_ + "\\" + FileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
@@ -111,7 +111,7 @@ class InstallExe : public testing::Test {
     }
     Search search = {process.dwProcessId, nullptr};
     const DWORD start = GetTickCount();
-    while (search.found == nullptr && GetTickCount() - start < kWaitMs &&
+    while (search.found == nullptr && GetTickCount() - start < WaitMs &&
            WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
       Sleep(50);
       EnumWindows(&MatchInstallDialog, reinterpret_cast<LPARAM>(&search));
@@ -124,10 +124,10 @@ class InstallExe : public testing::Test {
     } else {
       ADD_FAILURE() << "the installer's dialog did not appear";
     }
-    run.ended = WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
+    run.ended = WaitForSingleObject(process.hProcess, WaitMs) == WAIT_OBJECT_0;
     if (!run.ended) {
       TerminateProcess(process.hProcess, 99);
-      WaitForSingleObject(process.hProcess, kWaitMs);
+      WaitForSingleObject(process.hProcess, WaitMs);
     }
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     CloseHandle(process.hThread);

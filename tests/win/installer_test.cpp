@@ -17,7 +17,7 @@ using morv_test::ItemText;
 using morv_test::ModalDialogThread;
 using morv_test::PressKey;
 
-const char kFileName[] = "Morvessantique.scr";
+const char FileName[] = "Morvessantique.scr";
 
 // ---------------------------------------------------------------------------------------
 // Files.
@@ -138,7 +138,7 @@ class Installer : public testing::Test {
     GetCurrentDirectoryA(MAX_PATH, current);
     savedCurrent_ = current;
     ASSERT_TRUE(SetCurrentDirectoryA(source_.c_str()));
-    realDestination_ = RealSystemDirectory() + "\\" + kFileName;
+    realDestination_ = RealSystemDirectory() + "\\" + FileName;
     savedRealDestination_ = Exists(realDestination_) ? ReadWholeFile(realDestination_) : "";
     hadRealDestination_ = Exists(realDestination_);
   }
@@ -155,7 +155,7 @@ class Installer : public testing::Test {
     g_order = nullptr;
   }
 
-  void PutSourceFile(const std::string& data) { WriteWholeFile(source_ + "\\" + kFileName, data); }
+  void PutSourceFile(const std::string& data) { WriteWholeFile(source_ + "\\" + FileName, data); }
 
   void FakeSystemDirectoryAs(const std::string& directory, UINT result) {
     g_fakeQuery.directory = directory;
@@ -191,8 +191,8 @@ class Installer : public testing::Test {
   bool hadRealDestination_ = false;
 };
 
-const std::vector<std::string> kSuccessOrder = {"text", "enable"};
-const std::vector<std::string> kErrorOrder = {"text", "caption Close", "enable"};
+const std::vector<std::string> SuccessOrder = {"text", "enable"};
+const std::vector<std::string> ErrorOrder = {"text", "caption Close", "enable"};
 
 TEST_F(Installer, CopiesTheSaverIntoTheSystemDirectory) {
   DeleteFileA(realDestination_.c_str());
@@ -201,7 +201,7 @@ TEST_F(Installer, CopiesTheSaverIntoTheSystemDirectory) {
   EXPECT_EQ(outcome.text, "Screen saver successfully installed into " + realDestination_);
   EXPECT_EQ(outcome.caption, "Ok");
   EXPECT_TRUE(outcome.enabled);
-  EXPECT_EQ(outcome.order, kSuccessOrder);
+  EXPECT_EQ(outcome.order, SuccessOrder);
   EXPECT_EQ(ReadWholeFile(realDestination_), "saver bytes");
 }
 
@@ -220,7 +220,7 @@ TEST_F(Installer, ReportsAMissingSourceFile) {
   EXPECT_EQ(outcome.text, "Error: Cannot find source file Morvessantique.scr");
   EXPECT_EQ(outcome.caption, "Close");
   EXPECT_TRUE(outcome.enabled);
-  EXPECT_EQ(outcome.order, kErrorOrder);
+  EXPECT_EQ(outcome.order, ErrorOrder);
   EXPECT_FALSE(Exists(realDestination_));
 }
 
@@ -251,14 +251,14 @@ TEST_F(Installer, ReportsADestinationThatCannotBeWritten) {
   int n = 0;
   for (const Case& c : cases) {
     const std::string directory = scratch_ + "\\system" + std::to_string(n++);
-    const std::string destination = directory + "\\" + kFileName;
+    const std::string destination = directory + "\\" + FileName;
     c.prepare(directory, destination);
     FakeSystemDirectoryAs(directory, static_cast<UINT>(directory.size()));
     const Outcome outcome = Run();
     EXPECT_EQ(outcome.text, "Error: Unable to instal screensaver to " + destination) << c.what;
     EXPECT_EQ(outcome.caption, "Close") << c.what;
     EXPECT_TRUE(outcome.enabled) << c.what;
-    EXPECT_EQ(outcome.order, kErrorOrder) << c.what;
+    EXPECT_EQ(outcome.order, ErrorOrder) << c.what;
   }
 }
 
@@ -266,7 +266,7 @@ TEST_F(Installer, ReportsADestinationFileInUse) {
   PutSourceFile("saver bytes");
   const std::string directory = scratch_ + "\\system";
   ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
-  const std::string destination = directory + "\\" + kFileName;
+  const std::string destination = directory + "\\" + FileName;
   WriteWholeFile(destination, "running saver");
   HANDLE locked = CreateFileA(destination.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
@@ -296,7 +296,7 @@ TEST_F(Installer, AcceptsASystemDirectoryOf236Characters) {
   ASSERT_EQ(directory.size(), 236u);
   FakeSystemDirectoryAs(directory, 236);
   const Outcome outcome = Run();
-  const std::string destination = directory + "\\" + kFileName;
+  const std::string destination = directory + "\\" + FileName;
   ASSERT_EQ(destination.size(), 255u);
   EXPECT_EQ(outcome.text, "Screen saver successfully installed into " + destination);
   EXPECT_EQ(outcome.caption, "Ok");
@@ -319,8 +319,8 @@ TEST_F(Installer, RefusesLongerSystemDirectoriesAndCopiesNothing) {
     EXPECT_EQ(outcome.text, "Error: lenght of system directory is too long!") << c.what;
     EXPECT_EQ(outcome.caption, "Close") << c.what;
     EXPECT_TRUE(outcome.enabled) << c.what;
-    EXPECT_EQ(outcome.order, kErrorOrder) << c.what;
-    EXPECT_FALSE(Exists(directory + "\\" + kFileName)) << c.what;
+    EXPECT_EQ(outcome.order, ErrorOrder) << c.what;
+    EXPECT_FALSE(Exists(directory + "\\" + FileName)) << c.what;
   }
 }
 
@@ -334,8 +334,8 @@ TEST_F(Installer, ReportsAFailedSystemDirectoryQueryAndCopiesNothing) {
   EXPECT_EQ(outcome.text, "Error: Unable to find system directory!");
   EXPECT_EQ(outcome.caption, "Close");
   EXPECT_TRUE(outcome.enabled);
-  EXPECT_EQ(outcome.order, kErrorOrder);
-  EXPECT_FALSE(Exists(directory + "\\" + kFileName));
+  EXPECT_EQ(outcome.order, ErrorOrder);
+  EXPECT_FALSE(Exists(directory + "\\" + FileName));
 }
 
 TEST_F(Installer, EveryWayOfClosingEndsTheProgram) {
@@ -354,7 +354,7 @@ TEST_F(Installer, EveryWayOfClosingEndsTheProgram) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    DeleteFileA((source_ + "\\" + kFileName).c_str());
+    DeleteFileA((source_ + "\\" + FileName).c_str());
     if (c.source) PutSourceFile("saver bytes");
     Run(c.close);  // checks that the dialog ended and InstallerMain returned 0
   }

@@ -24,7 +24,7 @@
 namespace morv {
 namespace {
 
-const char kClassName[] = "MorvFernSaverProcTest";
+const char ClassName[] = "MorvFernSaverProcTest";
 constexpr int TextChars = 256;
 
 // ---- Recording around the GL seam -------------------------------------------
@@ -218,7 +218,7 @@ class SaverProcTest : public ::testing::Test {
     // No background brush: the default erase then answers 0, which tells it
     // apart from the 1 of an aborted computation.
     wc.hbrBackground = nullptr;
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = ClassName;
     RegisterClassA(&wc);
   }
 
@@ -258,7 +258,7 @@ class SaverProcTest : public ::testing::Test {
   }
 
   HWND Create(int width, int height) {
-    window_ = CreateWindowExA(0, kClassName, "Screen Saver", WS_POPUP, 0, 0, width, height, nullptr,
+    window_ = CreateWindowExA(0, ClassName, "Screen Saver", WS_POPUP, 0, 0, width, height, nullptr,
                               nullptr, GetModuleHandleA(nullptr), nullptr);
     return window_;
   }
@@ -365,7 +365,7 @@ TEST_F(SaverProcTest, EachSetUpFailureShowsOneBoxAndDestroysTheWindow) {
     EXPECT_EQ(g_boxes.text, c.text);
     EXPECT_EQ(g_boxes.caption, "Error");
     if (c.ownedByWindow) {
-      EXPECT_EQ(g_boxes.ownerClass, kClassName);
+      EXPECT_EQ(g_boxes.ownerClass, ClassName);
     } else {
       EXPECT_EQ(g_boxes.owner, nullptr);
     }
@@ -575,7 +575,7 @@ TEST_F(SaverProcTest, MouseMovementAbortsAFullSizeRunAndTheEraseAnswers1) {
 TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
   // A shown, active saver window: its first paint erases and starts the run,
   // whose dialog (another thread) takes the activation from it.
-  window_ = CreateWindowExA(WS_EX_TOPMOST, kClassName, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
+  window_ = CreateWindowExA(WS_EX_TOPMOST, ClassName, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0,
                             640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window_, nullptr);
   SetForegroundWindow(window_);

@@ -14,7 +14,7 @@ namespace {
 using morv_test::DialogItem;
 using morv_test::DialogTemplate;
 
-constexpr WORD kPolish = MAKELANGID(LANG_POLISH, SUBLANG_DEFAULT);
+constexpr WORD Polish = MAKELANGID(LANG_POLISH, SUBLANG_DEFAULT);
 
 HMODULE Self() { return GetModuleHandleA(nullptr); }
 
@@ -56,7 +56,7 @@ void ExpectItems(const DialogTemplate& dialog, const std::vector<ExpectedItem>& 
 TEST(SaverResources, ProgressDialogTemplate) {
   const DialogTemplate dialog = morv_test::ReadDialogTemplate(Self(), MAKEINTRESOURCEA(IDD_PROGRESS));
   ASSERT_TRUE(dialog.found);
-  EXPECT_EQ(dialog.language, kPolish);
+  EXPECT_EQ(dialog.language, Polish);
   EXPECT_EQ(dialog.style, DWORD{WS_POPUP | WS_BORDER | DS_CENTER | DS_SETFONT | DS_SYSMODAL});
   EXPECT_EQ(dialog.exStyle, 0u);
   EXPECT_EQ(dialog.x, 0);
@@ -80,7 +80,7 @@ TEST(SaverResources, ProgressDialogTemplate) {
 TEST(SaverResources, ConfigurationDialogTemplate) {
   const DialogTemplate dialog = morv_test::ReadDialogTemplate(Self(), MAKEINTRESOURCEA(IDD_CONFIG));
   ASSERT_TRUE(dialog.found);
-  EXPECT_EQ(dialog.language, kPolish);
+  EXPECT_EQ(dialog.language, Polish);
   EXPECT_EQ(dialog.style, DWORD{WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SYSMODAL | DS_SETFONT});
   EXPECT_EQ(dialog.exStyle, 0u);
   EXPECT_EQ(dialog.x, 51);
@@ -112,7 +112,7 @@ TEST(SaverResources, BitmapsAreOneBitPerPixelAtTheirSizes) {
     SCOPED_TRACE("bitmap " + std::to_string(c.id));
     HRSRC info = FindResourceA(Self(), MAKEINTRESOURCEA(c.id), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(c.id)), kPolish);
+    EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(c.id)), Polish);
     const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(Self(), info)));
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->biWidth, c.width);
@@ -146,7 +146,7 @@ TEST(SaverResources, IconHas32And16PixelImagesOf16Colours) {
   HRSRC info = FindResourceA(Self(), MAKEINTRESOURCEA(IDI_MORVESSANTIQUE), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_MORVESSANTIQUE)),
-            kPolish);
+            Polish);
   const auto* words = static_cast<const WORD*>(LockResource(LoadResource(Self(), info)));
   ASSERT_NE(words, nullptr);
   ASSERT_EQ(words[1], 1);  // icons
@@ -159,7 +159,7 @@ TEST(SaverResources, IconHas32And16PixelImagesOf16Colours) {
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(entries[i].colourCount, 16);
     EXPECT_EQ(entries[i].bitCount, 4);
-    EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(entries[i].id)), kPolish);
+    EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(entries[i].id)), Polish);
   }
   EXPECT_NE(LoadIconA(Self(), MAKEINTRESOURCEA(IDI_MORVESSANTIQUE)), nullptr);
 }
@@ -169,7 +169,7 @@ TEST(SaverResources, StringOneIsTheSaversName) {
   ASSERT_EQ(LoadStringA(Self(), IDS_SAVER_NAME, name, sizeof name), 14);
   EXPECT_STREQ(name, "Morvessantique");
   // Strings live in blocks of 16: string 1 is in block 1.
-  EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(1)), kPolish);
+  EXPECT_EQ(morv_test::OnlyLanguageOf(Self(), MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(1)), Polish);
 }
 
 struct Inventory {
@@ -197,7 +197,7 @@ TEST(SaverResources, EveryResourceIsPolish) {
   // 2 dialogs, 4 bitmaps, 1 icon group and its 2 icons, 1 string block.
   EXPECT_EQ(inventory.languages.size(), 10u);
   for (WORD language : inventory.languages) {
-    EXPECT_EQ(language, kPolish);
+    EXPECT_EQ(language, Polish);
   }
 }
 

@@ -13,7 +13,7 @@
 
 namespace morv_test {
 
-constexpr DWORD kDialogWaitMs = 10000;
+constexpr DWORD DialogWaitMs = 10000;
 
 // ---------------------------------------------------------------------------------------
 // Registry: HKCU\Software\Quillane is removed for the test and put back afterwards, so a
@@ -128,7 +128,7 @@ class ModalDialogThread {
       if (dialog != nullptr) {
         PostMessageA(dialog, WM_CLOSE, 0, 0);
       }
-      if (WaitForSingleObject(thread_, kDialogWaitMs) == WAIT_TIMEOUT) {
+      if (WaitForSingleObject(thread_, DialogWaitMs) == WAIT_TIMEOUT) {
         TerminateThread(thread_, 1);
       }
     }
@@ -142,7 +142,7 @@ class ModalDialogThread {
 
   // The thread's visible dialog window with this caption (any caption when null), or null
   // when none appeared in time.
-  HWND WaitForDialog(const char* caption, DWORD timeoutMs = kDialogWaitMs) const {
+  HWND WaitForDialog(const char* caption, DWORD timeoutMs = DialogWaitMs) const {
     const DWORD start = GetTickCount();
     for (;;) {
       HWND dialog = FindDialog(caption);
@@ -157,7 +157,7 @@ class ModalDialogThread {
   }
 
   // True when the dialog ended in time; `result` gets what the show function returned.
-  bool WaitForEnd(INT_PTR* result, DWORD timeoutMs = kDialogWaitMs) const {
+  bool WaitForEnd(INT_PTR* result, DWORD timeoutMs = DialogWaitMs) const {
     if (WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0) {
       return false;
     }

@@ -49,11 +49,11 @@ BOOL WINAPI CountingHook(HWND) {
   return g_hook.answer;
 }
 
-constexpr POINT kStart = {400, 300};
+constexpr POINT Start = {400, 300};
 
 class ClosePolicyTest : public test::SaverRunTest {
  protected:
-  ClosePolicyTest() : SaverRunTest(kStart, SIZE{200, 150}) {}
+  ClosePolicyTest() : SaverRunTest(Start, SIZE{200, 150}) {}
   void SetUp() override {
     g_hook = HookCalls{};
     SaverRunTest::SetUp();
@@ -144,8 +144,8 @@ TEST_F(ClosePolicyTest, LosingActivationAndPowerEventsAskToClose) {
 TEST_F(ClosePolicyTest, MouseTravelMustExceedFourPixelsFromTheReference) {
   EXPECT_EQ(RunFullScreen({Do([](HWND saver) {
               const POINT ref = Shell().cursorReference;
-              EXPECT_EQ(ref.x, kStart.x);  // taken at window creation
-              EXPECT_EQ(ref.y, kStart.y);
+              EXPECT_EQ(ref.x, Start.x);  // taken at window creation
+              EXPECT_EQ(ref.y, Start.y);
               // A mouse-move message without real movement, whatever it carries.
               EXPECT_FALSE(SendAsksToClose(saver, WM_MOUSEMOVE, 0, MAKELPARAM(900, 700)));
               SetCursorPos(ref.x + 2, ref.y + 2);
@@ -205,7 +205,7 @@ TEST_F(ClosePolicyTest, PreviewNeverClosesOnInput) {
       {WM_MOUSEMOVE, 0, false, "WM_MOUSEMOVE far away"},
   };
   EXPECT_EQ(RunPreview({Do([&](HWND saver) {
-              SetCursorPos(kStart.x + 100, kStart.y + 100);
+              SetCursorPos(Start.x + 100, Start.y + 100);
               for (const MessageCase& c : cases) {
                 EXPECT_EQ(SendAsksToClose(saver, c.message, c.wParam), c.closes) << c.name;
               }
@@ -307,13 +307,13 @@ TEST_F(ClosePolicyTest, InputRulesRestWhileThePasswordCheckRuns) {
               Shell().verifying = true;
               EXPECT_FALSE(SendAsksToClose(saver, WM_KEYDOWN, VK_SPACE));
               EXPECT_FALSE(SendAsksToClose(saver, WM_ACTIVATEAPP, 0));
-              SetCursorPos(kStart.x + 50, kStart.y);
+              SetCursorPos(Start.x + 50, Start.y);
               EXPECT_FALSE(SendAsksToClose(saver, WM_MOUSEMOVE));
               EXPECT_EQ(SendMessageA(saver, WM_SETCURSOR, reinterpret_cast<WPARAM>(saver),
                                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
                         0);
               Shell().verifying = false;
-              SetCursorPos(kStart.x, kStart.y);
+              SetCursorPos(Start.x, Start.y);
             })}),
             0);
 }
@@ -325,14 +325,14 @@ TEST_F(ClosePolicyTest, RefusedCloseOnWin9xKeepsTheWindowAndResetsTheReference) 
   Shell().verifyPassword = CountingHook;
   g_hook.answer = 0;
   EXPECT_EQ(RunFullScreen({Do([](HWND saver) {
-              SetCursorPos(kStart.x + 40, kStart.y + 30);
+              SetCursorPos(Start.x + 40, Start.y + 30);
               EXPECT_EQ(SendMessageA(saver, WM_CLOSE, 0, 0), 0);
               EXPECT_TRUE(IsWindow(saver));
               EXPECT_EQ(g_hook.count, 1);
-              EXPECT_EQ(Shell().cursorReference.x, kStart.x + 40);
-              EXPECT_EQ(Shell().cursorReference.y, kStart.y + 30);
+              EXPECT_EQ(Shell().cursorReference.x, Start.x + 40);
+              EXPECT_EQ(Shell().cursorReference.y, Start.y + 30);
               // Travel is measured from there now.
-              SetCursorPos(kStart.x + 42, kStart.y + 32);
+              SetCursorPos(Start.x + 42, Start.y + 32);
               Shell().lastVerifyTick = NoVerifyTick;
               EXPECT_FALSE(SendAsksToClose(saver, WM_MOUSEMOVE));
               Shell().verifyPassword = nullptr;  // lets the closing step through

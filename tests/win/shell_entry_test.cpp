@@ -94,7 +94,7 @@ std::string Number(HWND window) {
 
 constexpr DWORD Code(int exitCode) { return static_cast<DWORD>(exitCode); }
 
-const char kAeDebug[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+const char AeDebugKeyPath[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 
 class ShellEntryTest : public ::testing::Test {
  protected:
@@ -105,7 +105,7 @@ class ShellEntryTest : public ::testing::Test {
     // process to it and never returns a verdict. With none that can start,
     // the verdict is EXCEPTION_EXECUTE_HANDLER, as after Windows' own report.
     HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAeDebug, 0, nullptr, 0,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, AeDebugKeyPath, 0, nullptr, 0,
                               KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &k, nullptr), 0);
     DWORD size = sizeof savedDebugger_;
     hadDebugger_ = RegQueryValueExA(k, "Debugger", nullptr, nullptr,
@@ -116,7 +116,7 @@ class ShellEntryTest : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     HKEY k = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAeDebug, 0, KEY_SET_VALUE, &k) != 0) return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, AeDebugKeyPath, 0, KEY_SET_VALUE, &k) != 0) return;
     if (hadDebugger_) {
       RegSetValueExA(k, "Debugger", 0, REG_SZ, reinterpret_cast<const BYTE*>(savedDebugger_),
                      static_cast<DWORD>(std::strlen(savedDebugger_) + 1));
@@ -178,14 +178,14 @@ struct FaultCase {
   const char* kind;
   const char* tail;
 };
-const FaultCase kFaults[] = {
+const FaultCase Faults[] = {
     {"window", "/s"},
     {"thread", "/s"},
     {"raise", "/s"},
 };
 
 TEST_F(ShellEntryTest, FaultOnWin9xClearsTheRunningStateAndEndsWithTheGuardsCode) {
-  for (const FaultCase& f : kFaults) {
+  for (const FaultCase& f : Faults) {
     SetSaverRunningState(1);
     ASSERT_EQ(SaverRunningState(), 1u);
     const Outcome o = RunProbe("shell_probe9x.exe", std::string("probe.scr ") + f.tail, f.kind);

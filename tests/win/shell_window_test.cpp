@@ -147,7 +147,7 @@ struct SysCommandCase {
   bool swallowedInFullScreen;
 };
 
-const SysCommandCase kSysCommands[] = {
+const SysCommandCase SysCommands[] = {
     {SC_NEXTWINDOW, true},       {SC_PREVWINDOW, true},       {SC_SCREENSAVE, true},
     {SC_NEXTWINDOW | 0x2, false}, {SC_PREVWINDOW | 0xF, false}, {SC_SCREENSAVE | 0x2, false},
     {SC_MOVE, false},
@@ -156,7 +156,7 @@ const SysCommandCase kSysCommands[] = {
 TEST_F(SaverWindowTest, FullScreenSwallowsTaskSwitchAndScreenSaveCommandsExactly) {
   test::SaverDouble().answeredHere = {WM_SYSCOMMAND};  // no platform default behind them
   EXPECT_EQ(RunFullScreen({Do([](HWND saver) {
-              for (const SysCommandCase& c : kSysCommands) {
+              for (const SysCommandCase& c : SysCommands) {
                 const int before = TimesReceived(WM_SYSCOMMAND);
                 EXPECT_EQ(SendMessageA(saver, WM_SYSCOMMAND, c.command, 0), 0) << std::hex << c.command;
                 EXPECT_EQ(TimesReceived(WM_SYSCOMMAND) - before, c.swallowedInFullScreen ? 0 : 1)
@@ -169,7 +169,7 @@ TEST_F(SaverWindowTest, FullScreenSwallowsTaskSwitchAndScreenSaveCommandsExactly
 TEST_F(SaverWindowTest, PreviewForwardsEverySystemCommand) {
   test::SaverDouble().answeredHere = {WM_SYSCOMMAND};
   EXPECT_EQ(RunPreview({Do([](HWND saver) {
-              for (const SysCommandCase& c : kSysCommands) {
+              for (const SysCommandCase& c : SysCommands) {
                 const int before = TimesReceived(WM_SYSCOMMAND);
                 SendMessageA(saver, WM_SYSCOMMAND, c.command, 0);
                 EXPECT_EQ(TimesReceived(WM_SYSCOMMAND) - before, 1) << std::hex << c.command;

@@ -176,18 +176,18 @@ LRESULT CALLBACK TestParentProc(HWND window, UINT message, WPARAM wParam, LPARAM
 TestParentLog& ParentLog() { return g_parentLog; }
 
 HWND CreateTestParent(int clientWidth, int clientHeight) {
-  static const char kClass[] = "MorvTestPreviewParent";
+  static const char WindowClassName[] = "MorvTestPreviewParent";
   WNDCLASSA c = {};
   c.lpfnWndProc = TestParentProc;
   c.hInstance = GetModuleHandleA(nullptr);
   c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  c.lpszClassName = kClass;
+  c.lpszClassName = WindowClassName;
   RegisterClassA(&c);  // fails harmlessly once it is registered
   RECT r = {0, 0, clientWidth, clientHeight};
   AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
   g_parentLog.received.clear();
-  return CreateWindowExA(0, kClass, "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                         r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+  return CreateWindowExA(0, WindowClassName, "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                         40, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
 }
 
