@@ -3,7 +3,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/saver_lib.sh"  # fail, pass, shoot, shot_stats
 
 # x11_session WIDTHxHEIGHT: skips (77) without the tools; else starts Xvfb on the
-# first free display from :150 (the Wine tests' displays start at :91), with a
+# first free display from :150 (the Wine sessions take the lowest free numbers), with a
 # black root and no access control (so that a second user can draw on it), and
 # sets DISPLAY and $work. An EXIT trap ends it all.
 x11_session() {
