@@ -1,7 +1,7 @@
 // The shell with the saver's real window procedure (OpenGL surface, the
 // precomputation beside its progress dialog, animation ticks) under Wine:
-// start-up switches to a running saver, real input ending it, what a preview
-// draws, and the OpenGL set-up failures as the user meets them.
+// start-up switches to a running saver, real input ending it, and what a
+// preview draws.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "animation.h"
-#include "gl_surface_win32.h"
 
 #include "saver_script.h"
 #include "saver_window.h"
@@ -77,52 +76,6 @@ FernPixels SeeInGl(HWND window) {
     }
   }
   return seen;
-}
-
-// Every message box of this thread is recorded and answered with OK.
-struct Boxes {
-  int shown = 0;
-  std::string caption, text;
-  bool saverVisible = false;  // the saver's window on the screen under the box
-};
-Boxes g_boxes;
-HHOOK g_boxHook = nullptr;
-
-BOOL CALLBACK BoxText(HWND child, LPARAM out) {
-  char cls[16] = "", text[256] = "";
-  GetClassNameA(child, cls, sizeof cls);
-  GetWindowTextA(child, text, sizeof text);
-  if (lstrcmpiA(cls, "Static") == 0 && text[0] != '\0') {
-    *reinterpret_cast<std::string*>(out) = text;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    const HWND box = reinterpret_cast<HWND>(wParam);
-    char cls[16] = "", caption[64] = "";
-    GetClassNameA(box, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") == 0) {
-      ++g_boxes.shown;
-      GetWindowTextA(box, caption, sizeof caption);
-      g_boxes.caption = caption;
-      EnumChildWindows(box, BoxText, reinterpret_cast<LPARAM>(&g_boxes.text));
-      const HWND saver = FindWindowA(SaverClassName, nullptr);
-      g_boxes.saverVisible = saver != nullptr && IsWindowVisible(saver);
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-  }
-  return CallNextHookEx(g_boxHook, code, wParam, lParam);
-}
-
-int WINAPI NoPixelFormat(HDC, const PIXELFORMATDESCRIPTOR*) { return 0; }
-BOOL WINAPI SetPixelFormatFails(HDC, int, const PIXELFORMATDESCRIPTOR*) { return FALSE; }
-int WINAPI DescribeFails(HDC, int, UINT, LPPIXELFORMATDESCRIPTOR) { return 0; }
-HGLRC WINAPI NoContext(HDC) { return nullptr; }
-BOOL WINAPI MakeCurrentFails(HDC dc, HGLRC context) {
-  return context == nullptr ? wglMakeCurrent(dc, context) : FALSE;
 }
 
 class RealSaverTest : public ::testing::Test {
@@ -212,57 +165,6 @@ TEST_F(RealSaverTest, PreviewGrowsAFernFittedToTheLittleScreen) {
   EXPECT_GT(complete.left, 0);
   EXPECT_LT(complete.right, Width - 1);
   EXPECT_GT(complete.Width(), Width / 4);
-}
-
-TEST_F(RealSaverTest, EachOpenGlSetUpFailureShowsItsBoxThenEndsTheModeWithNoWindowLeft) {
-  // Full screen for each failure; a preview for the first (a box without owner)
-  // and the last (a context already made).
-  const struct {
-    const char* text;
-    void (*breakIt)(GlSurfaceCalls&);
-    bool preview;
-  } cases[] = {
-      {"Cannot find suitable pixel format",
-       [](GlSurfaceCalls& gl) { gl.choosePixelFormat = NoPixelFormat; }, true},
-      {"Unable to set pixel format",
-       [](GlSurfaceCalls& gl) { gl.setPixelFormat = SetPixelFormatFails; }, false},
-      {"Failed to describe pixel format",
-       [](GlSurfaceCalls& gl) { gl.describePixelFormat = DescribeFails; }, false},
-      {"Unable to create OpenGL rendering context",
-       [](GlSurfaceCalls& gl) { gl.createContext = NoContext; }, false},
-      {"Unable to make specified OpenGL rendering context current rendering context",
-       [](GlSurfaceCalls& gl) { gl.makeCurrent = MakeCurrentFails; }, true},
-  };
-  g_boxHook = SetWindowsHookExA(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    for (const char* tail : {"/s", "/p"}) {
-      if (tail[1] == 'p' && !c.preview) continue;
-      SCOPED_TRACE(tail);
-      test::CleanUpAfterRun();
-      test::PrepareShell(false);
-      ResetGlSurfacePlatform(GlSurfacePlatform());
-      c.breakIt(GlSurfacePlatform());
-      g_boxes = Boxes{};
-      std::string line = tail;
-      if (line == "/p") {
-        if (parent_ == nullptr) parent_ = test::CreateTestParent(152, 112);
-        line += " " + Number(parent_);
-      }
-      // No step ever runs: the mode must end by itself once the box is answered.
-      EXPECT_EQ(Dispatch(line, {}), -1) << "as for a saver window that cannot be created";
-      EXPECT_FALSE(report_.watchdogFired);
-      EXPECT_EQ(g_boxes.shown, 1);
-      EXPECT_EQ(g_boxes.caption, "Error");
-      EXPECT_EQ(g_boxes.text, c.text);
-      EXPECT_FALSE(g_boxes.saverVisible) << "the box comes before the saver is shown";
-      EXPECT_EQ(FindWindowA(SaverClassName, nullptr), nullptr);
-      EXPECT_EQ(GlSurface().deviceContext, nullptr);
-      EXPECT_EQ(GlSurface().renderingContext, nullptr);
-    }
-  }
-  UnhookWindowsHookEx(g_boxHook);
-  ResetGlSurfacePlatform(GlSurfacePlatform());
 }
 
 TEST_F(RealSaverTest, FullScreenEndsOnAKeyPress) {
