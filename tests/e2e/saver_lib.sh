@@ -56,6 +56,13 @@ wait_exit() {
 
 exit_code() { cat "$work/$1.exit" 2>/dev/null; }
 
+# saver_said NAME: what the program (or Wine starting it) wrote to stderr, its last lines.
+saver_said() {
+  if [ -s "$work/$1.err" ]; then
+    printf '; it said: %s' "$(tail -n 3 "$work/$1.err" | tr '\n' ' ')"
+  fi
+}
+
 # wait_window REGEX SECONDS: prints the id of the first visible X window whose name matches.
 wait_window() {
   local regex=$1 tenths=$(($2 * 10)) i id
@@ -80,7 +87,7 @@ wait_saver() {
   for ((i = 0; i < tenths; i++)); do
     xdotool search --onlyvisible --name '^Screen Saver$' >/dev/null 2>&1 && return 0
     if [ -s "$work/$name.exit" ]; then
-      why="the saver ended with $(exit_code "$name") before its window appeared"
+      why="the saver ended with $(exit_code "$name") before its window appeared$(saver_said "$name")"
       return 1
     fi
     box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -1 || true)

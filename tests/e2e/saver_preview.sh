@@ -20,7 +20,7 @@ done
 hwnd=$(head -1 "$work/host.out" 2>/dev/null | tr -d '\r')
 wid=$(wait_window '^Morvessantique preview host$' 20 || true)
 if [ -z "$hwnd" ] || [ -z "$wid" ]; then
-  fail "the preview host did not come up"
+  fail "the preview host did not come up (exit code '$(exit_code host)'$(saver_said host))"
   saver_finish
   exit
 fi
