@@ -13,8 +13,8 @@ saver_require_session
 
 # The host closes its window by itself after 25 s.
 start host "$host" MorvPreviewHost "Morvessantique preview host" 320 240 25000
-for _ in $(seq 1 100); do
-  [ -s "$work/host.out" ] && break
+for _ in $(seq 1 300); do
+  [ -s "$work/host.out" ] || [ -s "$work/host.exit" ] && break
   sleep 0.1
 done
 hwnd=$(head -1 "$work/host.out" 2>/dev/null | tr -d '\r')
