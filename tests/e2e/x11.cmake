@@ -22,6 +22,10 @@ foreach(_name IN LISTS _morv_x11_e2e)
     set_tests_properties(x11_${_name}_e2e PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   endif()
 endforeach()
+if(TEST x11_xscreensaver_e2e)
+  # The daemon's start-up and its screenshots are timed; keep the other tests off the cores.
+  set_tests_properties(x11_xscreensaver_e2e PROPERTIES RUN_SERIAL TRUE)
+endif()
 if(NOT MORV_SANITIZE)
   add_test(NAME x11_debian_package_test
            COMMAND bash ${MORV_E2E_TESTS}/x11_package.sh ${CMAKE_BINARY_DIR})

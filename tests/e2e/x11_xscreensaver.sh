@@ -42,8 +42,10 @@ command_ok() { "${as_user[@]}" xscreensaver-command "$@" >>"$work/command.log" 2
 
 "${as_user[@]}" xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 1 50); do command_ok -time && break; sleep 0.2; done
-command_ok -activate || fail "xscreensaver-command -activate: $(tail -1 "$work/command.log")"
+# The daemon answers once it has read its settings and grabbed the screen: on a loaded
+# machine that can take a while.
+for _ in $(seq 1 150); do command_ok -time && break; sleep 0.2; done
+command_ok -activate || fail "xscreensaver-command -activate: $(tail -1 "$work/command.log"); the daemon said: $(tail -3 "$work/daemon.log" | tr '\n' ' ')"
 
 hack=
 for _ in $(seq 1 100); do
