@@ -171,17 +171,13 @@ ProgressPort DialogProgressPort(ProgressDialogState& dialog) {
   return ProgressPort{&dialog, SendBeforeLevel, SetStatusText};
 }
 
-PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
-                                              int clientHeight) {
-  // Claimed before anything can re-enter: an erase answered while the dialog
-  // opens must not start a second run.
-  store.computed = true;
+PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
+                                       const DialogComputation& computation) {
   ProgressDialogState& dialog = ProgressDialog();
   ProgressState& progress = Progress();
   dialog.running = true;
   const HANDLE thread = OpenProgressDialog(dialog, clientWidth, clientHeight);
-  const PrecomputeResult result =
-      PrecomputeFerns(store, clientWidth, clientHeight, DialogProgressPort(dialog), progress);
+  const PrecomputeResult result = computation.run(computation.context, DialogProgressPort(dialog));
   if (result.outcome == PrecomputeOutcome::Completed &&
       progress.abortFlag.load(std::memory_order_acquire) == 0 && clientWidth >= FullSizeMinWidth) {
     Sleep(ProgressHoldMs);
@@ -189,6 +185,23 @@ PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
   CloseProgressDialog(dialog, thread);
   dialog.running = false;
   return result;
+}
+
+PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
+                                              int clientHeight) {
+  // Claimed before anything can re-enter: an erase answered while the dialog
+  // opens must not start a second run.
+  store.computed = true;
+  struct Run {
+    FernStore& store;
+    int width;
+    int height;
+    static PrecomputeResult Compute(void* context, const ProgressPort& port) {
+      const Run& run = *static_cast<const Run*>(context);
+      return PrecomputeFerns(run.store, run.width, run.height, port, Progress());
+    }
+  } run{store, clientWidth, clientHeight};
+  return RunWithProgressDialog(clientWidth, clientHeight, DialogComputation{&run, &Run::Compute});
 }
 
 }  // namespace morv

@@ -57,9 +57,21 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // into controls 1000 and 1001. Does nothing while no dialog is open.
 ProgressPort DialogProgressPort(ProgressDialogState& dialog);
 
-// Shows the dialog on its own thread, runs PrecomputeFerns on this thread, holds
-// the finished dialog on a full-size window, then closes it. Returns when the
-// dialog is gone (or after ProgressDialogWaitMs if its thread does not end).
+// The computation the dialog stands beside, reporting through `port`.
+struct DialogComputation {
+  void* context;
+  PrecomputeResult (*run)(void* context, const ProgressPort& port);
+};
+
+// Shows the dialog on its own thread, runs `computation` on this thread, holds
+// the finished dialog on a full-size window after a complete run, then closes
+// it. Returns when the dialog is gone (or after ProgressDialogWaitMs if its
+// thread does not end).
+PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
+                                       const DialogComputation& computation);
+
+// RunWithProgressDialog around PrecomputeFerns into `store`, which it marks
+// computed before the dialog opens.
 PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth, int clientHeight);
 
 }  // namespace morv

@@ -7,9 +7,9 @@
 #include "animation.h"
 #include "close_policy.h"
 #include "fast_madness.h"
+#include "fern_start.h"
 #include "gl_sink.h"
 #include "gl_surface_win32.h"
-#include "level_stats.h"
 #include "progress_dialog_win32.h"
 #include "segment_store.h"
 
@@ -118,19 +118,29 @@ void OnTimer(HWND, UINT) {
   AnimationTick(Animation(), Store(), SaverGlSink());
 }
 
+// The ferns for the window, computed beside the progress dialog.
+PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
+  AnimationState& animation = Animation();
+  // The animation was started when the window was created; a pause that a
+  // tick has begun since then is kept.
+  const FernStart start{animation.clientWidth, animation.clientHeight,
+                        animation.tickIntervalMs == FastTickMs, false};
+  return StartFerns(Store(), animation, SaverGlSink(), start, port, Progress());
+}
+
 // The first erase of a window that has computed nothing yet runs the
 // precomputation; every other erase gets the default handling.
 LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   FernStore& store = Store();
-  AnimationState& animation = Animation();
+  const AnimationState& animation = Animation();
   if (store.computed || animation.currentDepth != 0) {
     return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
   }
-  const PrecomputeResult result =
-      PrecomputeWithProgressDialog(store, animation.clientWidth, animation.clientHeight);
-  ApplyPrecomputeResult(animation, result);
-  // Sized once, here: the ticks then draw each level in one batch and never allocate.
-  SaverGlSink().Reserve(LargestLevelSegments(store));
+  // Claimed before anything can re-enter: an erase answered while the dialog
+  // opens must not start a second run.
+  store.computed = true;
+  RunWithProgressDialog(animation.clientWidth, animation.clientHeight,
+                        DialogComputation{nullptr, &ComputeForWindow});
   if (Progress().abortFlag.load(std::memory_order_acquire) != 0) return 1;
   return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
 }

@@ -45,7 +45,7 @@ class GlSink : public DrawSink {
   // precomputation, with LargestLevelSegments. Lines <= 0 frees the buffer.
   // Returns false when the buffer cannot be allocated: the sink then draws
   // line by line. A PerSegment sink keeps no buffer and returns true.
-  bool Reserve(std::int64_t lines);
+  bool Reserve(std::int64_t lines) override;
   // Draws what is buffered and frees the buffer (as Reserve(0)).
   void Release();
 

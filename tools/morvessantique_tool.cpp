@@ -7,6 +7,7 @@
 #include <string>
 
 #include "animation.h"
+#include "fern_start.h"
 #include "precompute.h"
 #include "recording_sink.h"
 #include "segment_store.h"
@@ -18,7 +19,6 @@
 #else
 #include "gl_sink.h"
 #include "headless_gl.h"
-#include "level_stats.h"
 #include "png_file.h"
 #endif
 
@@ -67,18 +67,20 @@ int Failure(const char* what, const char* detail) {
   return ExitFailure;
 }
 
+// False, after saying so and freeing what was computed, when memory ran out.
+bool Fitted(const morv::PrecomputeResult& result, int width, int height) {
+  if (result.outcome != morv::PrecomputeOutcome::OutOfMemory) return true;
+  morv::FreeFerns(morv::Store());
+  std::fprintf(stderr, "morvessantique-tool: not enough memory for the ferns of %dx%d\n", width,
+               height);
+  return false;
+}
+
 // Computes both ferns into the saver's store; false when memory ran out.
 bool Compute(int width, int height, morv::PrecomputeResult* result) {
-  morv::FernStore& store = morv::Store();
   const morv::ProgressPort quiet{nullptr, nullptr, nullptr};
-  *result = morv::PrecomputeFerns(store, width, height, quiet, morv::Progress());
-  if (result->outcome == morv::PrecomputeOutcome::OutOfMemory) {
-    morv::FreeFerns(store);
-    std::fprintf(stderr, "morvessantique-tool: not enough memory for the ferns of %dx%d\n", width,
-                 height);
-    return false;
-  }
-  return true;
+  *result = morv::PrecomputeFerns(morv::Store(), width, height, quiet, morv::Progress());
+  return Fitted(*result, width, height);
 }
 
 int Stats(int width, int height) {
@@ -114,15 +116,16 @@ int Dump(int width, int height) {
   return 0;
 }
 
-// The saver's start: a completed precomputation on a freshly created window.
-bool StartFerns(const morv::ToolArgs& args) {
-  morv::PrecomputeResult result;
-  if (!Compute(args.width, args.height, &result)) return false;
-  morv::AnimationState& animation = morv::Animation();
-  morv::ResetAnimation(animation);
-  morv::StartAnimation(animation, args.width, args.height, args.fast);
-  morv::ApplyPrecomputeResult(animation, result);
-  return true;
+// The saver's start on a freshly created window, drawing into `sink`; false
+// when memory ran out.
+bool StartFerns(const morv::ToolArgs& args, morv::DrawSink& sink) {
+  const morv::ProgressPort quiet{nullptr, nullptr, nullptr};
+  const morv::FernStart start{args.width, args.height, args.fast, true};
+  const morv::PrecomputeResult result =
+      morv::StartFerns(morv::Store(), morv::Animation(), sink, start, quiet, morv::Progress());
+  if (Fitted(result, args.width, args.height)) return true;
+  sink.Reserve(0);
+  return false;
 }
 
 void RunTicks(int ticks, morv::DrawSink& sink) {
@@ -130,10 +133,10 @@ void RunTicks(int ticks, morv::DrawSink& sink) {
 }
 
 int Trace(const morv::ToolArgs& args) {
-  if (!StartFerns(args)) return ExitFailure;
   static char buffer[1 << 16];
   std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
   morv::PrintingSink sink(stdout);
+  if (!StartFerns(args, sink)) return ExitFailure;
   RunTicks(args.ticks, sink);
   morv::FreeFerns(morv::Store());
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -144,16 +147,17 @@ int Trace(const morv::ToolArgs& args) {
 
 #ifndef _WIN32
 int Png(const morv::ToolArgs& args) {
-  if (!StartFerns(args)) return ExitFailure;
   morv::HeadlessGl gl;
   std::string error;
   if (!morv::CreateHeadlessGl(gl, args.width, args.height, &error)) {
-    morv::FreeFerns(morv::Store());
     return Failure("no offscreen OpenGL surface", error.c_str());
   }
   // As the saver draws: whole levels at once, the buffer sized for the largest.
   morv::GlSink sink(morv::GlSink::Batched);
-  sink.Reserve(morv::LargestLevelSegments(morv::Store()));  // if it fails: line by line
+  if (!StartFerns(args, sink)) {
+    morv::DestroyHeadlessGl(gl);
+    return ExitFailure;
+  }
   RunTicks(args.ticks, sink);
   sink.Release();
   morv::FreeFerns(morv::Store());  // before the picture needs its memory

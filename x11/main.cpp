@@ -16,9 +16,9 @@
 #include <cstdlib>
 
 #include "animation.h"
+#include "fern_start.h"
 #include "gl_sink.h"
 #include "glx_surface.h"
-#include "level_stats.h"
 #include "options.h"
 #include "precompute.h"
 #include "segment_store.h"
@@ -111,22 +111,14 @@ void ShowProgress(void* context, int, const char* text) {
 // Computes both ferns for w x h and starts the animation afresh. False when a
 // signal cut it short.
 bool ComputeFerns(X11Saver& s, int width, int height) {
-  FernStore& store = Store();
-  FreeFerns(store);
-  s.sink->Release();  // the old size's memory back before the new ferns need theirs
   ProgressLine line{isatty(STDERR_FILENO) != 0, false, NowNs()};
   const ProgressPort port{&line, &BeforeLevel, &ShowProgress};
-  const PrecomputeResult result = PrecomputeFerns(store, width, height, port, Progress());
+  const PrecomputeResult result =
+      StartFerns(Store(), Animation(), *s.sink, FernStart{width, height, s.fast, true}, port,
+                 Progress());
   if (line.shown) std::fputc('\n', stderr);
-  if (result.outcome == PrecomputeOutcome::Aborted) return false;
   // Out of memory: like the Windows saver, draw the levels that were computed.
-  AnimationState& animation = Animation();
-  ResetAnimation(animation);
-  StartAnimation(animation, width, height, s.fast);
-  ApplyPrecomputeResult(animation, result);
-  // Sized once per computation, so that ticks never allocate.
-  s.sink->Reserve(LargestLevelSegments(store));
-  return true;
+  return result.outcome != PrecomputeOutcome::Aborted;
 }
 
 // --- windows ---------------------------------------------------------------------------

@@ -7,6 +7,8 @@ morv_add_test(render_recording_sink_test SOURCES ${MORV_HOST_TESTS}/recording_si
               LIBS morv_render)
 morv_add_test(render_level_stats_test SOURCES ${MORV_HOST_TESTS}/level_stats_test.cpp
               LIBS morv_render)
+morv_add_test(render_fern_start_test SOURCES ${MORV_HOST_TESTS}/fern_start_test.cpp
+              LIBS morv_render)
 
 if(NOT MORV_WINDOWS)
   morv_add_test(render_gl_sink_test SOURCES ${MORV_HOST_TESTS}/gl_sink_test.cpp

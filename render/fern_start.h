@@ -1,0 +1,32 @@
+// Starting the ferns on a surface: the one sequence every front end runs when its
+// surface gets a size, at start-up and after each resize.
+#pragma once
+
+#include "animation.h"
+#include "draw_sink.h"
+#include "precompute.h"
+#include "segment_store.h"
+
+namespace morv {
+
+struct FernStart {
+  int width;   // the surface, in pixels
+  int height;
+  bool fastMadness;
+  // Start the animation afresh for the surface (StartAnimation after
+  // ResetAnimation). The Windows saver does that itself when its window is
+  // created, before its first erase computes the ferns; it passes false, so
+  // the computation keeps a pause that a tick has started meanwhile.
+  bool freshAnimation;
+};
+
+// Frees the ferns `store` holds and the sink's line buffer, computes both
+// ferns for the surface through `port`, starts the animation on them at level
+// 0 of the vertical fern, and sizes the sink for the largest level, so that no
+// tick allocates. A stopped run (aborted, out of memory) is applied like a
+// complete one: what it computed shows. Returns the precomputation's result.
+PrecomputeResult StartFerns(FernStore& store, AnimationState& animation, DrawSink& sink,
+                            const FernStart& start, const ProgressPort& port,
+                            ProgressState& progress);
+
+}  // namespace morv
