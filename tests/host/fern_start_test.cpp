@@ -2,6 +2,9 @@
 // after a resize.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "fern_fixture.h"
@@ -93,6 +96,68 @@ TEST_F(FernStartTest, AStoppedRunStillStartsTheAnimationOnWhatItKept) {
   EXPECT_EQ(animation_.currentDepth, 0);
   EXPECT_EQ(animation_.orientation, Vertical);
   EXPECT_EQ(sink_.reserved.back(), LargestLevelSegments(store_));
+}
+
+// Two sizes in one run, as the monitors of a desktop get them.
+class FernSizesTest : public FernStartTest {
+ protected:
+  void SetUp() override {
+    FernStartTest::SetUp();
+    ResetFernStore(second_);
+  }
+  void TearDown() override {
+    FreeFerns(second_);
+    FernStartTest::TearDown();
+  }
+  PrecomputeResult StartBoth(testing::ProgressRecorder& recorder) {
+    const SizedStore sizes[] = {{160, 120, &store_}, {120, 90, &second_}};
+    return StartFernSizes(sizes, 2, results_, sink_, recorder.Port(), recorder.state);
+  }
+  FernStore second_;
+  PrecomputeResult results_[2];
+};
+
+TEST_F(FernSizesTest, EachLineCountsItsFernsGenerationsOverEverySize) {
+  testing::ProgressRecorder recorder;
+  EXPECT_EQ(StartBoth(recorder).outcome, PrecomputeOutcome::Completed);
+  const int vertical[] = {LevelCount(120 / 5), LevelCount(90 / 5)};
+  const int horizontal[] = {LevelCount(160 / 5), LevelCount(120 / 5)};
+  EXPECT_EQ(results_[0].verticalLevels, vertical[0]);
+  EXPECT_EQ(results_[1].horizontalLevels, horizontal[1]);
+  // Per size, its vertical pass then its horizontal one; each line goes on
+  // from where the sizes before left it, up to the sum of both counts.
+  std::vector<std::pair<int, std::string>> expected;
+  char line[ProgressLineChars];
+  int done[2] = {0, 0};
+  const int total[2] = {vertical[0] + vertical[1], horizontal[0] + horizontal[1]};
+  for (int size = 0; size < 2; ++size) {
+    for (FernOrientation fern : {Vertical, Horizontal}) {
+      const int levels = fern == Vertical ? vertical[size] : horizontal[size];
+      const int control = fern == Vertical ? VerticalStatusControl : HorizontalStatusControl;
+      for (int g = 0; g <= levels; ++g) {
+        FormatProgressLine(line, fern, done[fern] + g, total[fern]);
+        expected.emplace_back(control, line);
+      }
+      done[fern] += levels;
+    }
+  }
+  EXPECT_EQ(recorder.texts, expected);
+  EXPECT_EQ(recorder.levelCalls, 5 * (total[0] + total[1]));
+  EXPECT_EQ(sink_.reserved, (std::vector<std::int64_t>{
+                                0, std::max(LargestLevelSegments(store_),
+                                            LargestLevelSegments(second_))}));
+}
+
+TEST_F(FernSizesTest, ASizeOutOfMemoryKeepsItsLevelsAndTheNextSizeStillRuns) {
+  CountingAllocator::Reset(/*failAfterCount=*/1000);
+  second_.allocator = DefaultSegmentAllocator();
+  testing::ProgressRecorder recorder;
+  const PrecomputeResult overall = StartBoth(recorder);
+  EXPECT_EQ(overall.outcome, PrecomputeOutcome::OutOfMemory);
+  EXPECT_EQ(results_[0].outcome, PrecomputeOutcome::OutOfMemory);
+  EXPECT_GT(ChainLength(store_.vertical[0]), 0);
+  EXPECT_EQ(results_[1].outcome, PrecomputeOutcome::Completed);
+  EXPECT_NE(second_.horizontal[0], nullptr);
 }
 
 }  // namespace

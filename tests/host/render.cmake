@@ -9,6 +9,8 @@ morv_add_test(render_level_stats_test SOURCES ${MORV_HOST_TESTS}/level_stats_tes
               LIBS morv_render)
 morv_add_test(render_fern_start_test SOURCES ${MORV_HOST_TESTS}/fern_start_test.cpp
               LIBS morv_render)
+morv_add_test(render_monitor_ferns_test SOURCES ${MORV_HOST_TESTS}/monitor_ferns_test.cpp
+              LIBS morv_render)
 
 if(NOT MORV_WINDOWS)
   morv_add_test(render_gl_sink_test SOURCES ${MORV_HOST_TESTS}/gl_sink_test.cpp
