@@ -81,6 +81,14 @@ void GlSink::Flush() {
   glFlush();
 }
 
+void GlSink::Region(int x, int y, int width, int height, int surfaceHeight) {
+  DrawPending();
+  const int bottom = surfaceHeight - y - height;  // OpenGL counts rows from the bottom
+  glViewport(x, bottom, width, height);
+  glScissor(x, bottom, width, height);  // so that a clear stays inside too
+  glEnable(GL_SCISSOR_TEST);
+}
+
 void GlSink::DrawPending() {
   if (pending_ == 0) return;
   // The vertex array is the only state this needs: colour, matrices and

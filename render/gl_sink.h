@@ -55,6 +55,12 @@ class GlSink : public DrawSink {
   void Line(double x1, double y1, double x2, double y2) override;  // buffered, or a GL_LINES pair
   void Flush() override;                                                   // glFlush
 
+  // From here on draws, and clears, only inside the rectangle of `width` by
+  // `height` pixels at (x, y) from the surface's top-left corner, with the
+  // device coordinates spanning it: viewport and scissor box. OpenGL counts y
+  // from the bottom, hence the surface's height.
+  void Region(int x, int y, int width, int height, int surfaceHeight);
+
   Mode CurrentMode() const { return mode_; }
   // Lines the buffer holds at most (0: drawing line by line), and where it is.
   std::int64_t Capacity() const { return capacity_; }
