@@ -12,9 +12,18 @@ ProgressDialogCalls g_calls{&::DialogBoxParamA};
 HWND ShownDialogWindow(ProgressDialogState& dialog) { return dialog.window.load(); }
 
 // Where WM_USER and Escape put the cursor: the middle of a full-screen saver,
-// which is where the centred dialog sits.
+// which is where the centred dialog sits; over several monitors, the dialog's
+// own middle.
 void MoveCursorToCentre(const ProgressDialogState& dialog) {
-  SetCursorPos(dialog.clientWidth / 2, dialog.clientHeight / 2);
+  SetCursorPos(dialog.recentrePoint.x, dialog.recentrePoint.y);
+}
+
+POINT RecentrePoint(const ProgressDialogState& dialog, HWND window) {
+  RECT box;
+  if (dialog.recentre == ProgressRecentre::DialogMiddle && GetWindowRect(window, &box)) {
+    return POINT{box.left + (box.right - box.left) / 2, box.top + (box.bottom - box.top) / 2};
+  }
+  return POINT{dialog.clientWidth / 2, dialog.clientHeight / 2};
 }
 
 bool CursorMoved(const ProgressDialogState& dialog) {
@@ -26,6 +35,7 @@ bool CursorMoved(const ProgressDialogState& dialog) {
 void OnInitDialog(HWND window) {
   ProgressDialogState& dialog = ProgressDialog();
   dialog.startCursorKnown = GetCursorPos(&dialog.startCursor) != FALSE;
+  dialog.recentrePoint = RecentrePoint(dialog, window);
   dialog.window.store(window);
   SetEvent(dialog.ready);
   // The run may have ended without waiting for us (the dialog took too long to
@@ -77,11 +87,14 @@ bool WaitAnsweringSentMessages(HANDLE object, DWORD timeoutMs) {
 
 // Starts the dialog thread and waits until its dialog is open or has failed.
 // Returns the thread (null when it could not be started).
-HANDLE OpenProgressDialog(ProgressDialogState& dialog, int clientWidth, int clientHeight) {
+HANDLE OpenProgressDialog(ProgressDialogState& dialog, int clientWidth, int clientHeight,
+                          ProgressRecentre recentre) {
   dialog.window.store(nullptr);
   dialog.finished.store(false);
   dialog.clientWidth = clientWidth;
   dialog.clientHeight = clientHeight;
+  dialog.recentre = recentre;
+  dialog.recentrePoint = POINT{clientWidth / 2, clientHeight / 2};
   dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (dialog.ready == nullptr) return nullptr;  // no way to meet the dialog: run without it
   DWORD threadId = 0;
@@ -126,6 +139,8 @@ void ResetProgressDialog(ProgressDialogState& dialog) {
   dialog.window.store(nullptr);
   dialog.startCursor = POINT{0, 0};
   dialog.startCursorKnown = false;
+  dialog.recentre = ProgressRecentre::WindowMiddle;
+  dialog.recentrePoint = POINT{0, 0};
   dialog.ready = nullptr;
   dialog.finished.store(false);
   dialog.clientWidth = 0;
@@ -172,11 +187,12 @@ ProgressPort DialogProgressPort(ProgressDialogState& dialog) {
 }
 
 PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
-                                       const DialogComputation& computation) {
+                                       const DialogComputation& computation,
+                                       ProgressRecentre recentre) {
   ProgressDialogState& dialog = ProgressDialog();
   ProgressState& progress = Progress();
   dialog.running = true;
-  const HANDLE thread = OpenProgressDialog(dialog, clientWidth, clientHeight);
+  const HANDLE thread = OpenProgressDialog(dialog, clientWidth, clientHeight, recentre);
   const PrecomputeResult result = computation.run(computation.context, DialogProgressPort(dialog));
   if (result.outcome == PrecomputeOutcome::Completed &&
       progress.abortFlag.load(std::memory_order_acquire) == 0 && clientWidth >= FullSizeMinWidth) {

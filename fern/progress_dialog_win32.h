@@ -19,6 +19,13 @@ constexpr DWORD ProgressHoldMs = 1500;
 // Bound on waiting for the dialog thread to open its dialog, and to end after it.
 constexpr DWORD ProgressDialogWaitMs = 5000;
 
+// Where WM_USER and Escape put the cursor to turn movement into an abort: a
+// point on the dialog, which is centred on the screen.
+enum class ProgressRecentre {
+  WindowMiddle,  // the middle of the window the run is for: a window over one whole screen
+  DialogMiddle,  // the dialog's own middle: a window over several monitors
+};
+
 // What the computing thread and the dialog thread share. The computing thread
 // writes the sizes and the event before it starts the dialog thread.
 struct ProgressDialogState {
@@ -27,6 +34,9 @@ struct ProgressDialogState {
   // Where the cursor was as the dialog opened; dialog thread only.
   POINT startCursor;
   bool startCursorKnown;
+  // Where WM_USER and Escape put the cursor; set as the dialog opens.
+  ProgressRecentre recentre;
+  POINT recentrePoint;
   // Signalled once `window` is stored, or once the dialog could not be made.
   HANDLE ready;
   // The run is over: a dialog that opens only now ends itself at once.
@@ -68,7 +78,8 @@ struct DialogComputation {
 // it. Returns when the dialog is gone (or after ProgressDialogWaitMs if its
 // thread does not end).
 PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
-                                       const DialogComputation& computation);
+                                       const DialogComputation& computation,
+                                       ProgressRecentre recentre = ProgressRecentre::WindowMiddle);
 
 // RunWithProgressDialog around PrecomputeFerns into `store`, which it marks
 // computed before the dialog opens.
