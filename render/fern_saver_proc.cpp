@@ -10,6 +10,8 @@
 #include "fern_start.h"
 #include "gl_sink.h"
 #include "gl_surface_win32.h"
+#include "monitor_ferns.h"
+#include "monitors_win32.h"
 #include "progress_dialog_win32.h"
 #include "segment_store.h"
 
@@ -72,6 +74,15 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTA) {
   if (!MakeGlSurface(window, surface)) return TRUE;
   AnimationState& animation = Animation();
   StartAnimation(animation, client.right, client.bottom, fastMadness);
+  // A window over several monitors gives each its own ferns; on one screen
+  // the saver's own animation and store are all there is.
+  MonitorFerns& monitors = SaverMonitorFerns();
+  const MonitorLayout layout = MonitorLayoutFor(window, client.right, client.bottom);
+  if (IsSingleScreen(layout, client.right, client.bottom)) {
+    FreeMonitorFerns(monitors);
+  } else {
+    SetUpMonitorFerns(monitors, layout, fastMadness);
+  }
   // Nothing computed yet for this window: the next erase starts the run.
   FernStore& store = Store();
   store.vertical[0] = nullptr;
@@ -95,6 +106,7 @@ void OnDestroy(HWND window) {
   // Freed chains must not stay reachable: a later window of this process
   // would free them again.
   ClearDepthIndexes(store);
+  FreeMonitorFerns(SaverMonitorFerns());
   SaverGlSink().Release();
   GlSurfaceState& surface = GlSurface();
   const GlSurfaceCalls& gl = GlSurfacePlatform();
@@ -114,12 +126,31 @@ void OnDestroy(HWND window) {
   PostQuitMessage(0);
 }
 
+// True while the window shows one picture per monitor.
+bool OnSeveralMonitors() { return SaverMonitorFerns().layout.count > 0; }
+
 void OnTimer(HWND, UINT) {
-  AnimationTick(Animation(), Store(), SaverGlSink());
+  GlSink& sink = SaverGlSink();
+  if (!OnSeveralMonitors()) {
+    AnimationTick(Animation(), Store(), sink);
+    return;
+  }
+  // Each monitor in turn, inside its own rectangle; monitors of one size draw
+  // the same picture from the same store.
+  MonitorFerns& monitors = SaverMonitorFerns();
+  const int clientHeight = Animation().clientHeight;
+  for (int i = 0; i < monitors.layout.count; ++i) {
+    const MonitorPlace& place = monitors.layout.places[i];
+    sink.Region(place.x, place.y, place.width, place.height, clientHeight);
+    AnimationTick(monitors.animations[i], monitors.stores[place.size], sink);
+  }
 }
 
 // The ferns for the window, computed beside the progress dialog.
 PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
+  if (OnSeveralMonitors()) {
+    return StartMonitorFerns(SaverMonitorFerns(), SaverGlSink(), port, Progress());
+  }
   AnimationState& animation = Animation();
   // The animation was started when the window was created; a pause that a
   // tick has begun since then is kept.
@@ -139,8 +170,12 @@ LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   // Claimed before anything can re-enter: an erase answered while the dialog
   // opens must not start a second run.
   store.computed = true;
+  // The window's middle is the dialog's only on a single screen; over several
+  // monitors the dialog is centred on one of them.
   RunWithProgressDialog(animation.clientWidth, animation.clientHeight,
-                        DialogComputation{nullptr, &ComputeForWindow});
+                        DialogComputation{nullptr, &ComputeForWindow},
+                        OnSeveralMonitors() ? ProgressRecentre::DialogMiddle
+                                            : ProgressRecentre::WindowMiddle);
   if (Progress().abortFlag.load(std::memory_order_acquire) != 0) return 1;
   return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
 }

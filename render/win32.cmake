@@ -1,7 +1,8 @@
 # The saver's own window procedure with its OpenGL surface (Windows only).
 # ShellDefaultProc comes from the shell: programs link the two through
 # morv_saver_window (shell/win32.cmake), never this library alone.
-add_library(morv_render_win STATIC ${CMAKE_CURRENT_LIST_DIR}/fern_saver_proc.cpp)
+add_library(morv_render_win STATIC ${CMAKE_CURRENT_LIST_DIR}/fern_saver_proc.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/monitors_win32.cpp)
 target_include_directories(morv_render_win PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                                            PRIVATE ${PROJECT_SOURCE_DIR}/shell)
 target_link_libraries(morv_render_win

@@ -9,12 +9,14 @@
 #include <atomic>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "animation.h"
 #include "close_policy.h"
 #include "fast_madness.h"
 #include "fern_saver_proc.h"
 #include "gl_surface_win32.h"
+#include "monitors_win32.h"
 #include "precompute.h"
 #include "progress_dialog_win32.h"
 #include "resource_ids.h"
@@ -252,6 +254,7 @@ class SaverProcTest : public ::testing::Test {
     UnhookWindowsHookEx(g_boxHook);
     ResetGlSurfacePlatform(GlSurfacePlatform());
     ResetProgressDialogPlatform(ProgressDialogPlatform());
+    ResetMonitorPlatform(MonitorPlatform());
     FreeFerns(Store());
     ResetFernStore(Store());
     ResetProgress(Progress());
@@ -603,6 +606,50 @@ TEST_F(SaverProcTest, OutOfMemoryEndsTheDialogWithoutHoldAndErasesAsUsual) {
   EXPECT_EQ(SendMessageA(window_, WM_TIMER, AnimationTimerId, 0), 0);
   EXPECT_EQ(Erase(), 0);
   EXPECT_EQ(g_dialog.opens.load(), 1);
+}
+
+// ---- A window over several monitors -------------------------------------------------
+
+// A 400x300 window at the screen's corner over two monitors, 240x300 and 160x200
+// to its right: the corner 160x100 at (240, 200) shows on neither.
+int TwoMonitorsWithADeadCorner(PixelRect* out, int) {
+  out[0] = PixelRect{0, 0, 240, 300};
+  out[1] = PixelRect{240, 0, 400, 200};
+  return 2;
+}
+
+// Pixels of the window's OpenGL surface that are not black, in a rectangle
+// given from the top-left corner.
+int LitPixels(int x, int y, int width, int height, int surfaceHeight) {
+  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+  glFinish();
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, surfaceHeight - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+               rgba.data());
+  int lit = 0;
+  for (size_t i = 0; i < rgba.size(); i += 4) lit += (rgba[i] | rgba[i + 1] | rgba[i + 2]) != 0;
+  return lit;
+}
+
+TEST_F(SaverProcTest, OverSeveralMonitorsEachDrawsItsFernsAndNothingIsDrawnWhereNoneIs) {
+  MonitorPlatform().list = TwoMonitorsWithADeadCorner;
+  window_ = CreateWindowExA(0, ClassName, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window_, nullptr);
+  Erase();
+  EXPECT_EQ(g_dialog.opens.load(), 1) << "one run for both sizes";
+  // A black surface to start from: the window class paints no background.
+  glDisable(GL_SCISSOR_TEST);
+  glViewport(0, 0, 400, 300);
+  glClear(GL_COLOR_BUFFER_BIT);
+  // Both monitors' vertical ferns, the pause, and their horizontal ferns, whose
+  // roots lie on the monitors' right edges.
+  for (int tick = 0; tick < 400; ++tick) SendMessageA(window_, WM_TIMER, AnimationTimerId, 0);
+  EXPECT_GT(LitPixels(0, 0, 240, 300, 300), 0);
+  EXPECT_GT(LitPixels(240, 0, 160, 200, 300), 0);
+  EXPECT_EQ(LitPixels(240, 200, 160, 100, 300), 0);
+  // The saver's own store is not used: the monitors have theirs.
+  EXPECT_EQ(Store().vertical[0], nullptr);
 }
 
 }  // namespace
