@@ -38,3 +38,12 @@ if(TARGET saver_outside_probe)
   set_tests_properties(saver_locked_setting_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display)
 endif()
+
+# Two monitors of different sizes on a nested Xephyr, each against the host
+# tool's picture for its size.
+if(MORV_HOST_TOOL)
+  add_test(NAME saver_monitors_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_monitors.sh
+           $<TARGET_FILE:Morvessantique> ${MORV_HOST_TOOL})
+  set_tests_properties(saver_monitors_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display)
+endif()
