@@ -260,6 +260,7 @@
   // Ticks 1 to N at once, in slices so that a big N does not freeze the page.
   function drawStill(run) {
     let drawn = 0;
+    root.dataset.state = 'drawing';
     const slice = () => {
       if (run !== state.run) return;
       const sliceStart = performance.now();
@@ -324,7 +325,7 @@
     if (inFullscreen()) {
       e.preventDefault();
       leaveFullscreen();
-    } else if (e.key.toLowerCase() === 'f' && !e.ctrlKey && !e.metaKey && !e.altKey) {
+    } else if ((e.key || '').toLowerCase() === 'f' && !e.ctrlKey && !e.metaKey && !e.altKey) {
       enterFullscreen(null);
     }
   });
