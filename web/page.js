@@ -80,14 +80,14 @@
   // The picture accumulates from tick to tick, as in the saver's single-buffered
   // window: preserveDrawingBuffer keeps it between frames. No antialiasing, so
   // lines are drawn as OpenGL draws them.
+  let webglTrouble = '';  // the browser's reason when it gives no WebGL context
   function createSurface() {
-    let why = '';
-    canvas.addEventListener('webglcontextcreationerror', (e) => { why = e.statusMessage; });
+    canvas.addEventListener('webglcontextcreationerror', (e) => { webglTrouble = e.statusMessage; });
     const gl = canvas.getContext('webgl', {
       alpha: false, antialias: false, depth: false, stencil: false,
       preserveDrawingBuffer: true, powerPreference: 'low-power',
     });
-    if (!gl) return { why };
+    if (!gl) return null;
     let colorAt = null;
     function compile(type, source) {
       const shader = gl.createShader(type);
@@ -353,9 +353,9 @@
     return;
   }
   surface = createSurface();
-  if (!surface.resize) {
+  if (!surface) {
     fail('This browser cannot draw the ferns: WebGL is not available' +
-         (surface.why ? ` (${surface.why})` : '') + '. It may be switched off in the ' +
+         (webglTrouble ? ` (${webglTrouble})` : '') + '. It may be switched off in the ' +
          "browser's settings, or the browser does not trust this computer's graphics driver.");
     return;
   }
