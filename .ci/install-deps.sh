@@ -9,7 +9,8 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
       wine wine32 wine64 xvfb xauth xdotool x11-utils imagemagick python3
       clang libclang-rt-14-dev valgrind
-      libx11-dev libglx-dev xscreensaver procps xcompmgr xserver-xephyr)
+      libx11-dev libglx-dev xscreensaver procps xcompmgr xserver-xephyr
+      emscripten node-acorn nodejs chromium)
 # Wine only recommends its OpenGL driver and the X extensions it loads at run time, and
 # recommended packages are not installed here: name them, for the 64-bit Wine and the
 # 32-bit one. Without them every pixel-format request fails.

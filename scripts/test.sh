@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test suite: the host tests
 # (with the Linux display mode's end-to-end scripts under the real XScreenSaver daemon,
-# and its Debian package), the same tests under AddressSanitizer/UBSan, short fuzzing
-# runs, and the Windows build's tests and end-to-end scripts under Wine on a virtual
-# X display.
+# and its Debian package), the web page in headless Chromium, the same tests under
+# AddressSanitizer/UBSan, short fuzzing runs, and the Windows build's tests and
+# end-to-end scripts under Wine on a virtual X display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,6 +17,11 @@ step "host build and tests"
 cmake --preset host -DMORV_WERROR=ON >/dev/null
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"
+
+step "web page: emscripten build, then the page in headless Chromium against the host tool's pictures"
+cmake --preset web -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
+cmake --build --preset web -j "$jobs"
+ctest --preset web
 
 step "the tool's trace and png under Valgrind's memcheck"
 bash tests/host/valgrind_tool.sh build/host/tools/morvessantique-tool

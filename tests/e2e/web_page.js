@@ -1,0 +1,140 @@
+// The web page in headless Chromium, served from 127.0.0.1, as a visitor sees it:
+// its size, its still pictures against morvessantique-tool's, a resize, the
+// animation growing in virtual time, the URL parameters and the remembered
+// setting, full screen and the close policy, and a browser without WebGL.
+//   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { serve, launch } = require('../support/chromium.js');
+
+const [folder, tool] = process.argv.slice(2);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-web-'));
+let failures = 0;
+function check(ok, what) {
+  console.log(`${ok ? 'ok' : 'FAIL'}: ${what}`);
+  if (!ok) failures += 1;
+}
+
+const rgb = (png) => execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'],
+  { input: png, maxBuffer: 1 << 26 });
+function toolPicture(size, ticks, ...fast) {
+  const out = path.join(work, 'tool.png');
+  execFileSync(tool, ['png', size, String(ticks), '--out', out, ...fast]);
+  return rgb(fs.readFileSync(out));
+}
+function count(pixels, other, test) {
+  let n = 0;
+  for (let i = 0; i < pixels.length; i += 3) if (test(pixels, other, i)) n += 1;
+  return n;
+}
+const isLit = (p, _, i) => p[i] + p[i + 1] + p[i + 2] > 0;
+const differs = (p, q, i) => p[i] !== q[i] || p[i + 1] !== q[i + 1] || p[i + 2] !== q[i + 2];
+const state = (name) => `document.documentElement.dataset.state === '${name}'`;
+
+// The browser's rasteriser may end a few lines one pixel differently from
+// Mesa's: at most 0.5% of the lit pixels.
+async function samePicture(page, expected, what) {
+  const shot = rgb(await page.screenshot());
+  const diff = shot.length === expected.length ? count(shot, expected, differs) : Infinity;
+  const lit = count(expected, null, isLit);
+  check(lit > 0 && diff <= lit * 0.005, `${what}: ${diff} of ${lit} lit pixels differ`);
+}
+
+async function main() {
+  const bytes = ['index.html', 'page.js', 'morvessantique.js', 'morvessantique.wasm']
+    .reduce((sum, name) => sum + fs.statSync(path.join(folder, name)).size, 0);
+  check(bytes < 300000, `the page's files: ${bytes} bytes (under 300 KB)`);
+
+  const base = await serve(folder);
+  const browser = await launch();
+  const open = async (width, height, query) => {
+    const page = await browser.newPage(width, height);
+    await page.send('Page.navigate', { url: `${base}/index.html${query}` });
+    return page;
+  };
+  try {
+    let page = await open(640, 480, '?still=110');
+    await page.until(state('still'));
+    await samePicture(page, toolPicture('640x480', 110), '?still=110 at 640x480');
+    await page.resize(480, 360);
+    await page.until(`document.getElementById('ferns').width === 480 && ${state('still')}`);
+    await samePicture(page, toolPicture('480x360', 110), 'resized to 480x360');
+
+    // At 640x480 tick 300 draws the horizontal fern at 50 ms; at 10 ms it is
+    // still in the pause after the vertical one.
+    page = await open(640, 480, '?still=300&fast=banana');
+    await page.until(state('still'));
+    await samePicture(page, toolPicture('640x480', 300), '?fast=banana is the normal speed');
+    page = await open(640, 480, '?still=300&fast=1');
+    await page.until(state('still'));
+    await samePicture(page, toolPicture('640x480', 300, '--fast'), '?fast=1 is Fast Madness');
+    for (const still of ['-3', '99999999999', '1e3', '']) {
+      page = await open(640, 480, `?still=${still}`);
+      await page.until(state('running'));
+      check(!(await page.evaluate("document.getElementById('panel').hidden")),
+            `?still=${still}: the animation and its panel`);
+    }
+
+    await page.evaluate("document.getElementById('fast').click()");
+    await page.send('Page.reload');
+    await page.until(state('running'));
+    check(await page.evaluate("document.getElementById('fast').checked"),
+          'Fast Madness is remembered');
+
+    page = await browser.newPage(640, 480);
+    await page.send('Emulation.setVirtualTimePolicy', { policy: 'pause' });
+    await page.send('Page.navigate', { url: `${base}/index.html?fast=0` });
+    const shots = [];
+    for (const budget of [1500, 2500]) {
+      const expired = page.nextEvent('Emulation.virtualTimeBudgetExpired');
+      await page.send('Emulation.setVirtualTimePolicy',
+                      { policy: 'pauseIfNetworkFetchesPending', budget });
+      await expired;
+      shots.push(rgb(await page.screenshot()));
+    }
+    const [early, late] = shots.map((shot) => count(shot, null, isLit));
+    check(count(shots[0], shots[1], differs) > 0 && late > early,
+          `the fern grows: ${early} lit pixels after 1.5 s, ${late} after 4 s`);
+
+    // Full screen from the F key; then 4 pixels of mouse movement are ignored, 5 leave it.
+    await page.send('Emulation.setVirtualTimePolicy', { policy: 'advance' });
+    const key = { key: 'f', code: 'KeyF', windowsVirtualKeyCode: 70 };
+    await page.send('Input.dispatchKeyEvent', { type: 'keyDown', text: 'f', ...key });
+    await page.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
+    await page.until('!!document.fullscreenElement', 10);
+    check(await page.evaluate("getComputedStyle(document.getElementById('panel')).display === 'none'"),
+          'full screen hides the panel');
+    const fullscreenAfter = async (x, y) => {
+      await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x, y });
+      await page.evaluate('new Promise((resolve) => setTimeout(resolve, 200))');
+      return page.evaluate('!!document.fullscreenElement');
+    };
+    await fullscreenAfter(100, 100);
+    check(await fullscreenAfter(102, 102), 'a mouse movement of 4 pixels keeps full screen');
+    check(!(await fullscreenAfter(103, 102)), 'a mouse movement of 5 pixels leaves it');
+  } finally {
+    await browser.close();
+  }
+
+  const noWebGl = await launch(['--disable-webgl']);
+  try {
+    const page = await noWebGl.newPage(640, 480);
+    await page.send('Page.navigate', { url: `${base}/index.html` });
+    await page.until(state('failed'));
+    const text = await page.evaluate("document.getElementById('message').innerText");
+    check(/cannot draw the ferns: WebGL is not available/.test(text), `without WebGL: "${text}"`);
+  } finally {
+    await noWebGl.close();
+  }
+}
+
+main().catch((error) => {
+  console.log(`FAIL: ${error.stack}`);
+  failures += 1;
+}).finally(() => {
+  fs.rmSync(work, { recursive: true, force: true });
+  process.exitCode = failures ? 1 : 0;
+});

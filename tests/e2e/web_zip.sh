@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The web release zip as a visitor's host gets it: one folder holding exactly the
+# page's files and SHA256SUMS, and the sums match.
+#   web_zip.sh ZIP
+set -euo pipefail
+zip=$1
+work=$(mktemp -d /tmp/morv-web-zip.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+(cd "$work" && cmake -E tar xf "$zip")
+name=$(basename "$zip" .zip)
+expected=$(printf "$name/%s\n" SHA256SUMS index.html morvessantique.js morvessantique.wasm page.js)
+actual=$(cd "$work" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
+[ "$actual" = "$expected" ] || { printf 'FAIL: the zip holds\n%s\nexpected\n%s\n' "$actual" "$expected"; exit 1; }
+(cd "$work/$name" && sha256sum --strict -c SHA256SUMS) || { echo "FAIL: SHA256SUMS does not match"; exit 1; }
+[ "$(wc -l <"$work/$name/SHA256SUMS")" = 4 ] || { echo "FAIL: SHA256SUMS does not cover the four files"; exit 1; }
+echo "ok: $name.zip holds the page and its sums match"

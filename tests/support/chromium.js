@@ -1,0 +1,111 @@
+// Headless Chromium for the web page's tests and benchmarks, driven over the
+// DevTools protocol on a pipe (--remote-debugging-pipe: the browser reads fd 3
+// and writes fd 4), and a static file server on 127.0.0.1. Node's own modules
+// only.
+'use strict';
+const { spawn } = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+
+// Serves `folder` on 127.0.0.1 at a free port; resolves to its address.
+function serve(folder) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+  const server = http.createServer((request, response) => {
+    const file = path.join(folder, path.normalize(new URL(request.url, 'http://x').pathname));
+    fs.readFile(file, (error, data) => {
+      response.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(file)] || '' });
+      response.end(error ? '' : data);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
+    server.unref();
+    resolve(`http://127.0.0.1:${server.address().port}`);
+  }));
+}
+
+// A browser with a fresh profile; this machine's network is closed, so
+// nothing that would reach out is left on.
+function launch(extraFlags = []) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-chromium-'));
+  const child = spawn(process.env.CHROMIUM || 'chromium', [
+    '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
+    '--enable-unsafe-swiftshader', '--disable-background-networking', '--disable-component-update',
+    '--disable-sync', '--no-first-run', '--disable-quic', `--user-data-dir=${profile}`,
+    '--remote-debugging-pipe', ...extraFlags, 'about:blank',
+  ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
+  const pending = new Map();
+  const listeners = new Set();
+  let nextId = 1;
+  let input = '';
+  child.stdio[4].on('data', (chunk) => {
+    input += chunk;
+    for (let end; (end = input.indexOf('\0')) >= 0; input = input.slice(end + 1)) {
+      const message = JSON.parse(input.slice(0, end));
+      const call = pending.get(message.id);
+      pending.delete(message.id);
+      if (call && message.error) call.reject(new Error(`${call.method}: ${message.error.message}`));
+      if (call && !message.error) call.resolve(message.result);
+      if (!call) for (const listener of listeners) listener(message);
+    }
+  });
+  function send(method, params = {}, sessionId = undefined) {
+    const id = nextId++;
+    child.stdio[3].write(`${JSON.stringify({ id, method, params, sessionId })}\0`);
+    return new Promise((resolve, reject) => pending.set(id, { method, resolve, reject }));
+  }
+  function nextEvent(method, sessionId) {
+    return new Promise((resolve) => {
+      const listener = (message) => {
+        if (message.method !== method || message.sessionId !== sessionId) return;
+        listeners.delete(listener);
+        resolve(message.params);
+      };
+      listeners.add(listener);
+    });
+  }
+  return {
+    pid: child.pid,
+    // A tab with a viewport of width x height CSS pixels at one device pixel each.
+    async newPage(width, height) {
+      const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
+      const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
+      const page = {
+        send: (method, params) => send(method, params, sessionId),
+        nextEvent: (method) => nextEvent(method, sessionId),
+        resize: (w, h) => page.send('Emulation.setDeviceMetricsOverride',
+          { width: w, height: h, deviceScaleFactor: 1, mobile: false }),
+        async evaluate(expression) {
+          const { result } = await page.send('Runtime.evaluate', { expression, returnByValue: true });
+          return result.value;
+        },
+        // Resolves once `expression` is true; fails after `seconds`.
+        async until(expression, seconds = 60) {
+          for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
+            if (await page.evaluate(expression)) return;
+            await new Promise((resolve) => setTimeout(resolve, 100));
+          }
+          throw new Error(`still not true after ${seconds} s: ${expression}`);
+        },
+        async screenshot() {
+          const { data } = await page.send('Page.captureScreenshot', { format: 'png' });
+          return Buffer.from(data, 'base64');
+        },
+      };
+      await page.resize(width, height);
+      return page;
+    },
+    async close() {
+      const exited = child.exitCode !== null || child.signalCode !== null ? Promise.resolve()
+        : new Promise((resolve) => child.once('exit', resolve));
+      send('Browser.close').catch(() => {});
+      await Promise.race([exited, new Promise((resolve) => setTimeout(resolve, 10000))]);
+      child.kill('SIGKILL');
+      await exited;
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+module.exports = { serve, launch };

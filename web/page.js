@@ -1,0 +1,400 @@
+// The page around the ferns: the canvas and its WebGL surface, the loop that
+// ticks the animation, the settings panel, full screen, and the progress of a
+// long computation. The ferns are computed and drawn by the same C++ engine as
+// the Windows saver, built as morvessantique.wasm (web/main.cpp); this script
+// plays the part of the window and its timer.
+'use strict';
+(function () {
+  const ProgressAfterMs = 500;  // a computation that takes longer shows how far it has come
+  const SettleMs = 200;  // a new size is computed once it has held this long
+  const CloseMovePixels = 4;  // in full screen, mouse movement beyond this (|dx| + |dy|) leaves it
+  const StillMaxTicks = 10000;
+  const StillSliceMs = 25;  // the still's ticks drawn before the page gets a turn
+  const FastKey = 'morvessantique.fastMadness';
+  const Outcomes = ['complete', 'stopped', 'out of memory'];  // the engine's PrecomputeOutcome
+
+  const root = document.documentElement;
+  const canvas = document.getElementById('ferns');
+  const panel = document.getElementById('panel');
+  const fastBox = document.getElementById('fast');
+  const fullscreenButton = document.getElementById('fullscreen');
+  const progressBox = document.getElementById('progress');
+  const progressLines = progressBox.getElementsByTagName('p');
+  const message = document.getElementById('message');
+
+  const state = {
+    ready: false,  // the engine is loaded
+    wanted: null,  // the canvas size in device pixels, as last reported
+    shown: null,  // the size the ferns are computed, or being computed, for
+    computing: false,
+    computeStart: 0,
+    run: 0,  // counts starts: whatever an older start left going stops
+    settleTimer: 0,
+    tickTimer: 0,
+    nextTick: 0,
+  };
+  let surface = null;
+
+  // ?fast=1 or ?fast=0 overrides the remembered setting for this visit;
+  // ?still=N (1 to StillMaxTicks) draws ticks 1 to N at once. Anything else
+  // is ignored.
+  function readParameters(search) {
+    const query = new URLSearchParams(search);
+    const fast = query.get('fast');
+    const still = query.get('still');
+    const ticks = /^[0-9]{1,5}$/.test(still) ? Number(still) : 0;
+    return {
+      fast: fast === '1' ? true : fast === '0' ? false : undefined,
+      still: ticks >= 1 && ticks <= StillMaxTicks ? ticks : 0,
+    };
+  }
+  const parameters = readParameters(location.search);
+
+  // localStorage may be refused (private windows, pages opened as files).
+  function rememberedFast() {
+    try {
+      return localStorage.getItem(FastKey) === '1';
+    } catch (e) {
+      return false;
+    }
+  }
+  function rememberFast(on) {
+    try {
+      localStorage.setItem(FastKey, on ? '1' : '0');
+    } catch (e) {
+      // not kept for the next visit; this one uses it all the same
+    }
+  }
+  let fast = parameters.fast !== undefined ? parameters.fast : rememberedFast();
+
+  function fail(text) {
+    root.dataset.state = 'failed';
+    stopTicks();
+    canvas.hidden = panel.hidden = progressBox.hidden = true;
+    message.textContent = text;
+    message.hidden = false;
+  }
+
+  // --- the WebGL surface the engine's sink draws on (web/webgl_sink.cpp) ----------------
+
+  // The picture accumulates from tick to tick, as in the saver's single-buffered
+  // window: preserveDrawingBuffer keeps it between frames. No antialiasing, so
+  // lines are drawn as OpenGL draws them.
+  let webglTrouble = '';  // the browser's reason when it gives no WebGL context
+  function createSurface() {
+    canvas.addEventListener('webglcontextcreationerror', (e) => { webglTrouble = e.statusMessage; });
+    const gl = canvas.getContext('webgl', {
+      alpha: false, antialias: false, depth: false, stencil: false,
+      preserveDrawingBuffer: true, powerPreference: 'low-power',
+    });
+    if (!gl) return null;
+    let colorAt = null;
+    function compile(type, source) {
+      const shader = gl.createShader(type);
+      gl.shaderSource(shader, source);
+      gl.compileShader(shader);
+      return shader;
+    }
+    function setUp() {
+      const program = gl.createProgram();
+      gl.attachShader(program, compile(gl.VERTEX_SHADER,
+        'attribute vec2 p; void main() { gl_Position = vec4(p, 0.0, 1.0); }'));
+      gl.attachShader(program, compile(gl.FRAGMENT_SHADER,
+        'precision mediump float; uniform vec4 c; void main() { gl_FragColor = c; }'));
+      gl.bindAttribLocation(program, 0, 'p');
+      gl.linkProgram(program);
+      gl.useProgram(program);
+      colorAt = gl.getUniformLocation(program, 'c');
+      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+      gl.enableVertexAttribArray(0);
+      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
+    }
+    setUp();
+    return {
+      setUp,
+      // Canvases larger than the GPU allows get a smaller drawing buffer; the
+      // ferns are computed for the buffer, and the browser scales it.
+      resize(width, height) {
+        canvas.width = width;
+        canvas.height = height;
+        gl.viewport(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight);
+        gl.clear(gl.COLOR_BUFFER_BIT);
+      },
+      width: () => gl.drawingBufferWidth,
+      height: () => gl.drawingBufferHeight,
+      clear: () => gl.clear(gl.COLOR_BUFFER_BIT),
+      color: (red, green, blue) => gl.uniform4f(colorAt, red / 255, green / 255, blue / 255, 1),
+      lines(vertices, count) {
+        gl.bufferData(gl.ARRAY_BUFFER, vertices, gl.STREAM_DRAW);
+        gl.drawArrays(gl.LINES, 0, count * 2);
+      },
+    };
+  }
+
+  // --- computing the ferns for a size -------------------------------------------------------
+
+  // A turn for the page between two slices of work: a message to ourselves,
+  // which, unlike a timer, a hidden tab does not slow down.
+  const channel = new MessageChannel();
+  const waiting = [];
+  channel.port1.onmessage = () => waiting.shift()();
+  function yieldTurn() {
+    showProgressIfSlow();
+    return new Promise((resume) => {
+      waiting.push(resume);
+      channel.port2.postMessage(null);
+    });
+  }
+
+  function showProgressIfSlow() {
+    if (state.computing && performance.now() - state.computeStart >= ProgressAfterMs) {
+      progressBox.hidden = false;
+    }
+  }
+
+  function sameSize(a, b) {
+    return a !== null && b !== null && a.width === b.width && a.height === b.height;
+  }
+
+  function begin() {
+    state.run += 1;
+    stopTicks();
+    state.shown = state.wanted;
+    state.computing = true;
+    state.computeStart = performance.now();
+    root.dataset.state = 'computing';
+    for (const line of progressLines) line.textContent = '';
+    surface.resize(state.shown.width, state.shown.height);
+    Module._morv_start(surface.width(), surface.height(), fast ? 1 : 0);
+  }
+
+  // The engine's report that the ferns are computed (or that it stopped).
+  function started(outcome) {
+    state.computing = false;
+    progressBox.hidden = true;
+    const ms = Math.round(performance.now() - state.computeStart);
+    console.info(`Morvessantique: ferns for ${surface.width()}x${surface.height()}: ` +
+                 `${Outcomes[outcome]} in ${ms} ms`);
+    if (!sameSize(state.wanted, state.shown)) {
+      begin();  // a newer size came meanwhile
+    } else if (parameters.still) {
+      drawStill(state.run);
+    } else {
+      startTicks();
+    }
+  }
+
+  function sizeChanged(size) {
+    state.wanted = size;
+    if (!state.ready || root.dataset.state === 'failed') return;
+    if (state.shown === null) {
+      begin();
+      return;
+    }
+    clearTimeout(state.settleTimer);
+    state.settleTimer = setTimeout(() => {
+      if (sameSize(state.wanted, state.shown)) return;
+      if (state.computing) {
+        Module._morv_stop();  // started() then begins again with the new size
+      } else {
+        begin();
+      }
+    }, SettleMs);
+  }
+
+  function observeSize() {
+    if (!window.ResizeObserver) {
+      const windowSize = () => ({
+        width: Math.round(innerWidth * devicePixelRatio),
+        height: Math.round(innerHeight * devicePixelRatio),
+      });
+      addEventListener('resize', () => sizeChanged(windowSize()));
+      sizeChanged(windowSize());
+      return;
+    }
+    const observer = new ResizeObserver((entries) => {
+      const entry = entries[entries.length - 1];
+      const box = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
+      sizeChanged(box ? { width: box.inlineSize, height: box.blockSize } : {
+        width: Math.round(entry.contentRect.width * devicePixelRatio),
+        height: Math.round(entry.contentRect.height * devicePixelRatio),
+      });
+    });
+    try {
+      observer.observe(canvas, { box: 'device-pixel-content-box' });
+    } catch (e) {
+      observer.observe(canvas);
+    }
+  }
+
+  // --- the animation ----------------------------------------------------------------------------
+
+  function startTicks() {
+    root.dataset.state = 'running';
+    state.nextTick = performance.now() + Module._morv_tick_interval();
+    scheduleTick();
+  }
+
+  function scheduleTick() {
+    state.tickTimer = setTimeout(onTimer, Math.max(0, state.nextTick - performance.now()));
+  }
+
+  // Like a window timer: at most one tick per elapsed period, and the periods
+  // missed after a slow frame or in a hidden tab are not made up.
+  function onTimer() {
+    const now = performance.now();
+    if (now >= state.nextTick) {
+      Module._morv_tick();
+      const interval = Module._morv_tick_interval();
+      state.nextTick += interval;
+      if (state.nextTick <= now) state.nextTick = now + interval;
+    }
+    scheduleTick();
+  }
+
+  function stopTicks() {
+    clearTimeout(state.tickTimer);
+    state.tickTimer = 0;
+  }
+
+  // Ticks 1 to N at once, in slices so that a big N does not freeze the page.
+  function drawStill(run) {
+    let drawn = 0;
+    root.dataset.state = 'drawing';
+    const slice = () => {
+      if (run !== state.run) return;
+      const sliceStart = performance.now();
+      while (drawn < parameters.still && performance.now() - sliceStart < StillSliceMs) {
+        Module._morv_tick();
+        drawn += 1;
+      }
+      if (drawn < parameters.still) {
+        yieldTurn().then(slice);
+      } else {
+        root.dataset.state = 'still';
+      }
+    };
+    slice();
+  }
+
+  // --- the settings panel and full screen -------------------------------------------------------
+
+  fastBox.checked = fast;
+  fastBox.addEventListener('change', () => {
+    fast = fastBox.checked;
+    rememberFast(fast);
+    if (!state.ready) return;
+    Module._morv_set_fast(fast ? 1 : 0);
+    if (state.tickTimer) {
+      stopTicks();
+      startTicks();
+    }
+  });
+  panel.hidden = parameters.still > 0;  // a still is a picture to look at and save
+
+  const requestFullscreen = root.requestFullscreen || root.webkitRequestFullscreen;
+  const exitFullscreen = document.exitFullscreen || document.webkitExitFullscreen;
+  const inFullscreen = () => !!(document.fullscreenElement || document.webkitFullscreenElement);
+  let moveFrom = null;  // where the mouse was when full screen began, once known
+
+  function enterFullscreen(at) {
+    if (!requestFullscreen || inFullscreen()) return;
+    moveFrom = at;
+    const request = requestFullscreen.call(root, { navigationUI: 'hide' });
+    if (request) request.catch(() => {});  // refused: the page stays as it is
+  }
+  function leaveFullscreen() {
+    const exit = exitFullscreen.call(document);
+    if (exit) exit.catch(() => {});
+  }
+  function fullscreenChanged() {
+    root.classList.toggle('fullscreen', inFullscreen());
+    if (!inFullscreen()) moveFrom = null;
+  }
+
+  if (!requestFullscreen) fullscreenButton.hidden = true;
+  fullscreenButton.addEventListener('click', (e) => {
+    enterFullscreen(e.detail > 0 ? { x: e.screenX, y: e.screenY } : null);
+  });
+  document.addEventListener('fullscreenchange', fullscreenChanged);
+  document.addEventListener('webkitfullscreenchange', fullscreenChanged);
+  // In full screen the saver's close policy applies: a key, a button or a
+  // touch leaves it, and so does moving the mouse by more than a few pixels.
+  document.addEventListener('keydown', (e) => {
+    if (e.repeat) return;
+    if (inFullscreen()) {
+      e.preventDefault();
+      leaveFullscreen();
+    } else if ((e.key || '').toLowerCase() === 'f' && !e.ctrlKey && !e.metaKey && !e.altKey) {
+      enterFullscreen(null);
+    }
+  });
+  document.addEventListener('pointerdown', () => {
+    if (inFullscreen()) leaveFullscreen();
+  });
+  document.addEventListener('pointermove', (e) => {
+    if (!inFullscreen() || e.pointerType !== 'mouse') return;
+    if (moveFrom === null) {
+      moveFrom = { x: e.screenX, y: e.screenY };
+    } else if (Math.abs(e.screenX - moveFrom.x) + Math.abs(e.screenY - moveFrom.y) >
+               CloseMovePixels) {
+      leaveFullscreen();
+    }
+  });
+
+  // --- start-up ---------------------------------------------------------------------------------
+
+  const servedHint = location.protocol === 'file:'
+    ? ' Pages opened as files cannot load it: serve the folder, for example with ' +
+      '"python3 -m http.server -d FOLDER", and open the address it gives.'
+    : '';
+  if (typeof WebAssembly !== 'object') {
+    fail('This browser cannot draw the ferns: it does not run WebAssembly, which computes them.');
+    return;
+  }
+  surface = createSurface();
+  if (!surface) {
+    fail('This browser cannot draw the ferns: WebGL is not available' +
+         (webglTrouble ? ` (${webglTrouble})` : '') + '. It may be switched off in the ' +
+         "browser's settings, or the browser does not trust this computer's graphics driver.");
+    return;
+  }
+  canvas.addEventListener('webglcontextlost', (e) => {
+    e.preventDefault();  // asks for the context back
+    stopTicks();
+  });
+  canvas.addEventListener('webglcontextrestored', () => {
+    surface.setUp();
+    state.shown = null;
+    if (state.computing) {
+      Module._morv_stop();
+    } else if (state.wanted) {
+      begin();
+    }
+  });
+
+  window.Module = {
+    surface,
+    page: {
+      yieldTurn,
+      progress(fern, text) {
+        progressLines[fern].textContent = text;
+        showProgressIfSlow();
+      },
+      // Called from inside the engine: carry on once it has returned.
+      started: (outcome) => Promise.resolve().then(() => started(outcome)),
+    },
+    onRuntimeInitialized() {
+      state.ready = true;
+      if (state.wanted) begin();
+    },
+    onAbort(what) {
+      fail(`The ferns could not be started: ${what}.${servedHint}`);
+    },
+  };
+  const engine = document.createElement('script');
+  engine.src = 'morvessantique.js';
+  engine.onerror = () => fail(`The page could not load morvessantique.js.${servedHint}`);
+  document.body.appendChild(engine);
+  observeSize();
+})();
