@@ -12,8 +12,8 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$1"
 out=$(cd "$1" && pwd)
 
-# Every release file: the preset that builds it, the target that makes it in that
-# preset's build folder, and its name (@VERSION@: CMake's project version).
+# Every release file: the preset that builds it, the target that makes it, and where
+# in that preset's build folder it lands (@VERSION@: CMake's project version).
 release_files=(
   "win32 morv_release_zip Morvessantique-@VERSION@-win32.zip"
   "host morv_deb morvessantique_@VERSION@_amd64.deb"
@@ -47,8 +47,8 @@ for entry in "${release_files[@]}"; do
     { tail -n 30 "$out/build/$preset-$target.log"; echo "building $target ($preset) failed" >&2; exit 1; }
   name=${name//@VERSION@/$version}
   [ -f "$build/$name" ] || { echo "$target ($preset) did not make $name" >&2; exit 1; }
-  cp "$build/$name" "$out/$name"
-  files+=("$name")
+  cp "$build/$name" "$out/"
+  files+=("$(basename "$name")")
 done
 
 (cd "$out" && sha256sum "${files[@]}" >SHA256SUMS)
