@@ -1,6 +1,7 @@
 # The release zip of the 32-bit Windows build:
 #   cmake --build --preset win32 --target package  ->  Morvessantique-<version>-win32.zip
-# holding the saver, the installer, README.txt and SHA256SUMS, in one folder.
+# holding the saver, the installer, README.txt and SHA256SUMS, in one folder. Target
+# morv_release_zip makes the same zip from the two programs alone, without the tests.
 set(_release ${CMAKE_BINARY_DIR}/release)
 # CRLF: Notepad on the older Windows shows nothing else as separate lines.
 configure_file(${PROJECT_SOURCE_DIR}/resources/README.txt.in ${_release}/README.txt
@@ -28,4 +29,16 @@ set(CPACK_PACKAGE_FILE_NAME Morvessantique-${PROJECT_VERSION}-${CPACK_SYSTEM_NAM
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackConfig.cmake)
 set(MORV_RELEASE_ZIP ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip)
+# The same bytes from every build of a commit: entry times from the commit, entries in
+# name order, no user ids.
+set(CPACK_MORV_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_reproducible.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_normalize.cmake)
 include(CPack)
+
+add_custom_target(morv_release_zip
+  COMMAND ${CMAKE_CPACK_COMMAND} --config ${CPACK_OUTPUT_CONFIG_FILE}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "${CPACK_PACKAGE_FILE_NAME}.zip"
+  VERBATIM)
+add_dependencies(morv_release_zip morv_release_sums)

@@ -36,6 +36,11 @@ cmake --preset fuzz -DMORV_WERROR=ON >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 ctest --preset fuzz -j "$jobs"
 
+# --- release files: reproducible, and the Debian package checked by lintian ---
+step "release files built twice in two scratch folders and compared; lintian on the Debian package"
+bash tests/release/reproducible.sh
+# --- end release files ---
+
 step "win32 build (the shipping 32-bit deliverables)"
 cmake --preset win32 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
 cmake --build --preset win32 -j "$jobs"

@@ -35,12 +35,14 @@ saver_finish() {
   [ "$failures" -eq 0 ]
 }
 
-# start NAME ARGS...: runs the program in the background; its exit code lands in $work/NAME.exit.
+# start NAME ARGS...: runs the program in the background; its exit code lands in $work/NAME.exit
+# (also when the caller runs under set -e, which a failing program would otherwise end first).
 start() {
   local name=$1
   shift
   rm -f "$work/$name.exit"
-  ( "$wine" "$@" >"$work/$name.out" 2>"$work/$name.err"; echo $? >"$work/$name.exit" ) &
+  ( status=0; "$wine" "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
+    echo "$status" >"$work/$name.exit" ) &
   pids+=($!)
 }
 

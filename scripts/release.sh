@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the release files of this source tree from scratch and puts them into OUT,
+# with their SHA256SUMS and the versions of the tools that made them (BUILDINFO):
+#   bash scripts/release.sh OUT
+# Each preset is configured in OUT/build/<preset> without tests, and only the targets
+# that make release files are built. Archive times come from SOURCE_DATE_EPOCH: the
+# caller's, or else the time of the last commit. Two runs over the same commit give
+# byte-identical files (tests/release/reproducible.sh checks it).
+set -euo pipefail
+[ $# -eq 1 ] || { echo "usage: $0 OUT" >&2; exit 2; }
+src=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
+
+# Every release file: the preset that builds it, the target that makes it, and where
+# in that preset's build folder it lands (@VERSION@: CMake's project version).
+release_files=(
+  "win32 morv_release_zip Morvessantique-@VERSION@-win32.zip"
+  "host morv_deb morvessantique_@VERSION@_amd64.deb"
+  "web package Morvessantique-@VERSION@-web.zip"
+)
+
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git -C "$src" log -1 --format=%ct 2>/dev/null) ||
+    { echo "no SOURCE_DATE_EPOCH, and $src is not a git checkout to take it from" >&2; exit 1; }
+fi
+export SOURCE_DATE_EPOCH
+command -v strip-nondeterminism >/dev/null ||
+  { echo "strip-nondeterminism is missing (bash .ci/install-deps.sh installs it)" >&2; exit 1; }
+
+files=()
+configured=" "
+version=
+for entry in "${release_files[@]}"; do
+  read -r preset target name <<<"$entry"
+  build="$out/build/$preset"
+  if [[ $configured != *" $preset "* ]]; then
+    rm -rf "$build"
+    (cd "$src" && cmake --preset "$preset" -B "$build" -DMORV_TESTS=OFF -DMORV_BENCH=OFF >/dev/null)
+    configured+="$preset "
+  fi
+  if [ -z "$version" ]; then
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+    grep -q "^## $version " "$src/CHANGELOG.md" ||
+      { echo "CHANGELOG.md has no entry for version $version" >&2; exit 1; }
+  fi
+  cmake --build "$build" --target "$target" -j "$(nproc)" >"$out/build/$preset-$target.log" 2>&1 ||
+    { tail -n 30 "$out/build/$preset-$target.log"; echo "building $target ($preset) failed" >&2; exit 1; }
+  name=${name//@VERSION@/$version}
+  [ -f "$build/$name" ] || { echo "$target ($preset) did not make $name" >&2; exit 1; }
+  cp "$build/$name" "$out/"
+  files+=("$(basename "$name")")
+done
+
+(cd "$out" && sha256sum "${files[@]}" >SHA256SUMS)
+{
+  echo "SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
+  dpkg-query -W -f='${Package} ${Version}\n' cmake ninja-build g++ binutils \
+    g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev \
+    libarchive13 strip-nondeterminism xz-utils emscripten 2>/dev/null || true
+} >"$out/BUILDINFO"
+cat "$out/SHA256SUMS"
