@@ -72,7 +72,7 @@ void BM_Floor(benchmark::State& state) {
 
 void Sizes(benchmark::internal::Benchmark* b) {
   b->ArgNames({"w", "h"})->Args({640, 480})->Args({1920, 1080})->Args({3840, 2160});
-  b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.2)->Repetitions(9);
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.2);
   b->ComputeStatistics("min", [](const std::vector<double>& v) {
     return *std::min_element(v.begin(), v.end());
   });
@@ -87,7 +87,9 @@ class SideBySideReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min") continue;
       const std::string& name = run.run_name.function_name;  // "precompute/<build>"
-      Row& row = rows_[run.run_name.args];
+      Size size{0, 0};
+      std::sscanf(run.run_name.args.c_str(), "w:%d/h:%d", &size.first, &size.second);
+      Row& row = rows_[size];
       row.ms[name.substr(name.find('/') + 1)] = run.GetAdjustedRealTime();
       const auto segments = run.counters.find("segments");
       if (segments != run.counters.end()) row.segments = segments->second.value;
@@ -96,11 +98,13 @@ class SideBySideReporter : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nbest of the repetitions, ms (w:WIDTH/h:HEIGHT)\n");
-    std::printf("%-18s %10s %9s %9s %9s %9s %10s %10s\n", "screen", "segments", "SSE2", "x87",
+    std::printf("\nbest of the repetitions, ms\n");
+    std::printf("%-11s %10s %9s %9s %9s %9s %10s %10s\n", "screen", "segments", "SSE2", "x87",
                 "floor", "rootwalk", "x87/SSE2", "SSE2/floor");
-    for (const auto& [args, row] : rows_) {
-      std::printf("%-18s %10.0f %9s %9s %9s %9s %10s %10s\n", args.c_str(), row.segments,
+    for (const auto& [size, row] : rows_) {
+      char screen[32];
+      std::snprintf(screen, sizeof screen, "%dx%d", size.first, size.second);
+      std::printf("%-11s %10.0f %9s %9s %9s %9s %10s %10s\n", screen, row.segments,
                   Ms(row, "sse2").c_str(), Ms(row, "x87").c_str(), Ms(row, "floor").c_str(),
                   Ms(row, "rootwalk").c_str(), Ratio(row, "x87", "sse2").c_str(),
                   Ratio(row, "sse2", "floor").c_str());
@@ -129,7 +133,7 @@ class SideBySideReporter : public benchmark::ConsoleReporter {
     std::snprintf(text, sizeof text, "%.2fx", a->second / b->second);
     return text;
   }
-  std::map<std::string, Row> rows_;
+  std::map<Size, Row> rows_;
 };
 
 }  // namespace
@@ -157,16 +161,15 @@ int main(int argc, char** argv) {
   mallopt(M_MMAP_MAX, 0);
   mallopt(M_TRIM_THRESHOLD, 0x7fffffff);
 #endif
-  // By default the three builds, their repetitions shuffled together so that a
-  // busy machine slows them alike; the reference walk (seconds a size) on request.
+  // By default the three builds, 9 repetitions each, shuffled together so that
+  // a busy machine slows them alike; the reference walk (seconds a size) on
+  // request. Options given on the command line come after these, and win.
   std::vector<char*> args(argv, argv + argc);
   char filter[] = "--benchmark_filter=-rootwalk";
+  char repetitions[] = "--benchmark_repetitions=9";
   char interleave[] = "--benchmark_enable_random_interleaving=true";
   char aggregates[] = "--benchmark_report_aggregates_only=true";
-  bool filtered = false;
-  for (int i = 1; i < argc; ++i) filtered |= std::strncmp(argv[i], filter, 19) == 0;
-  args.insert(args.begin() + 1, {interleave, aggregates});
-  if (!filtered) args.insert(args.begin() + 1, filter);
+  args.insert(args.begin() + 1, {filter, repetitions, interleave, aggregates});
   int count = static_cast<int>(args.size());
   args.push_back(nullptr);
   benchmark::Initialize(&count, args.data());
