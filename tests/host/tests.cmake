@@ -24,7 +24,7 @@ if(TARGET morv_fern_x87)
     add_test(NAME fern_x87_matches_sse_at_large_sizes
              COMMAND ${PROJECT_SOURCE_DIR}/tests/support/same-output.sh
                      "$<TARGET_FILE:fern_dump_sse> --digest" "$<TARGET_FILE:fern_dump_x87> --digest"
-                     800x600 1440x900 3000x2000 3840x2160 7680x4320 11520x2160)
+                     800x600 1440x900 3000x2000 3840x2160 7680x4320)
   endif()
 endif()
 morv_add_test(fern_precompute_methods_test SOURCES ${MORV_HOST_TESTS}/precompute_methods_test.cpp LIBS morv_fern TIMEOUT 900)
