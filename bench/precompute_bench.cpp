@@ -72,7 +72,7 @@ void BM_Floor(benchmark::State& state) {
 
 void Sizes(benchmark::internal::Benchmark* b) {
   b->ArgNames({"w", "h"})->Args({640, 480})->Args({1920, 1080})->Args({3840, 2160});
-  b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.2);
+  b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.05);
   b->ComputeStatistics("min", [](const std::vector<double>& v) {
     return *std::min_element(v.begin(), v.end());
   });
@@ -161,12 +161,12 @@ int main(int argc, char** argv) {
   mallopt(M_MMAP_MAX, 0);
   mallopt(M_TRIM_THRESHOLD, 0x7fffffff);
 #endif
-  // By default the three builds, 9 repetitions each, shuffled together so that
+  // By default the three builds, 25 short repetitions each, shuffled together so that
   // a busy machine slows them alike; the reference walk (seconds a size) on
   // request. Options given on the command line come after these, and win.
   std::vector<char*> args(argv, argv + argc);
   char filter[] = "--benchmark_filter=-rootwalk";
-  char repetitions[] = "--benchmark_repetitions=9";
+  char repetitions[] = "--benchmark_repetitions=25";
   char interleave[] = "--benchmark_enable_random_interleaving=true";
   char aggregates[] = "--benchmark_report_aggregates_only=true";
   args.insert(args.begin() + 1, {filter, repetitions, interleave, aggregates});
