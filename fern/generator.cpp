@@ -4,19 +4,18 @@
 
 namespace morv {
 
-std::int32_t RoundHalfUp(double value) {
-  const double low = std::floor(value);
-  return static_cast<std::int32_t>(value - low < 0.5 ? low : std::ceil(value));
+void DirectionOf(double degrees, double* sine, double* cosine) {
+  // The fern's shape depends on this exact constant and operation order.
+  const double radians = degrees * 3.1415926535 / 180;
+  *sine = std::sin(radians);
+  *cosine = std::cos(radians);
 }
 
 bool BranchEnd(const Branch& branch, int* endX, int* endY) {
-  // The fern's shape depends on this exact constant and operation order.
-  const double radians = branch.angle * 3.1415926535 / 180;
-  const int dx = RoundHalfUp(branch.length * std::sin(radians));
-  const int dy = RoundHalfUp(branch.length * std::cos(radians));
-  *endX = branch.startX + dx;
-  *endY = branch.startY - dy;  // y grows downward
-  return dx != 0 || dy != 0;
+  double sine = 0;
+  double cosine = 0;
+  DirectionOf(branch.angle, &sine, &cosine);
+  return EndPoint(branch.startX, branch.startY, branch.length, sine, cosine, endX, endY);
 }
 
 void ForkChildren(const Branch& parent, int endX, int endY, Branch children[3]) {
@@ -29,15 +28,11 @@ void ForkChildren(const Branch& parent, int endX, int endY, Branch children[3]) 
   const int twoY = parent.startY + RoundHalfUp(2 * vy / 5.0);
   const double length = parent.length;
   const double angle = parent.angle;
-  if (parent.sideFlag == 0) {
-    children[0] = {fourX, fourY, length / 3, angle - 55, 1};
-    children[1] = {twoX, twoY, 2 * length / 5, angle + 45, 0};
-    children[2] = {endX, endY, 26 * length / 32, angle - 5, 0};
-  } else {
-    children[0] = {fourX, fourY, length / 3, angle + 55, 0};
-    children[1] = {twoX, twoY, 2 * length / 5, angle - 45, 1};
-    children[2] = {endX, endY, 26 * length / 32, angle + 5, 1};
-  }
+  const int side = parent.sideFlag == 0 ? 0 : 1;
+  const int turn = side == 0 ? 1 : -1;
+  children[0] = {fourX, fourY, ShortSideLength(length), angle + turn * ShortSideTurn, 1 - side};
+  children[1] = {twoX, twoY, LongSideLength(length), angle + turn * LongSideTurn, side};
+  children[2] = {endX, endY, ContinuationLength(length), angle + turn * ContinuationTurn, side};
 }
 
 bool GrowBranch(FernStore& store, int startX, int startY, double length, double angle, int depth,

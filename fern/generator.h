@@ -1,6 +1,7 @@
 // The recursive fern generator: records one depth level of a fern's subtree.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "segment_store.h"
@@ -8,7 +9,14 @@
 namespace morv {
 
 // Rounds half up by the fraction above the floor: 2.5 -> 3, -2.5 -> -2, -2.6 -> -3.
-std::int32_t RoundHalfUp(double value);
+// From lrint, which compiles to one instruction without touching the x87
+// control word (floor, ceil and casts change it each time), corrected by the
+// exact remainder so that any rounding mode gives the same result.
+inline std::int32_t RoundHalfUp(double value) {
+  const long nearest = std::lrint(value);
+  const double rest = value - static_cast<double>(nearest);  // exact, within (-1, 1)
+  return static_cast<std::int32_t>(nearest + (rest >= 0.5) - (rest < -0.5));
+}
 
 // A branch as the generator sees it: where it starts, how long, which way, and
 // which way its children turn.
@@ -20,9 +28,35 @@ struct Branch {
   int sideFlag;
 };
 
+// The sine and cosine of a direction in degrees, as every branch end takes them.
+void DirectionOf(double degrees, double* sine, double* cosine);
+
+// The rounded end point of a branch from (startX, startY) of the given length,
+// in the direction DirectionOf gave; false when it rounds to its start point.
+inline bool EndPoint(int startX, int startY, double length, double sine, double cosine, int* endX,
+                     int* endY) {
+  const int dx = RoundHalfUp(length * sine);
+  const int dy = RoundHalfUp(length * cosine);
+  *endX = startX + dx;
+  *endY = startY - dy;  // y grows downward
+  return dx != 0 || dy != 0;
+}
+
 // The branch's rounded end point; false when it rounds to its start point
 // (the branch and everything that would grow from it are dropped).
 bool BranchEnd(const Branch& branch, int* endX, int* endY);
+
+// The children's lengths, from the parent's unrounded length, in this exact form.
+inline double ShortSideLength(double length) { return length / 3; }
+inline double LongSideLength(double length) { return 2 * length / 5; }
+inline double ContinuationLength(double length) { return 26 * length / 32; }
+
+// How each child turns from its parent, in degrees, when the parent's side flag
+// is 0; side flag 1 turns the other way. Every turn, like the roots' angles, is
+// a whole multiple of 5 degrees.
+constexpr int ShortSideTurn = -55;
+constexpr int LongSideTurn = 45;
+constexpr int ContinuationTurn = -5;
 
 // The three children of a branch ending at (endX, endY), in the order they grow:
 // short side branch, long side branch, continuation.

@@ -1,5 +1,6 @@
 #include "precompute.h"
 
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -14,55 +15,125 @@ ProgressState g_progress{};
 // Ratio by which each continuation shortens its parent: 26 / 32.
 constexpr double StemRatio = 0.8125;
 
-// A live branch with its rounded end point.
-struct LiveBranch {
-  Branch branch;
-  int endX;
-  int endY;
-};
-
-// A growable array that reports running out of memory instead of throwing.
-class LiveBranchList {
+// A growable array of plain records that reports running out of memory
+// instead of throwing.
+template <typename T>
+class GrowableArray {
  public:
-  LiveBranchList() = default;
-  LiveBranchList(const LiveBranchList&) = delete;
-  LiveBranchList& operator=(const LiveBranchList&) = delete;
-  ~LiveBranchList() { std::free(items_); }
+  GrowableArray() = default;
+  GrowableArray(const GrowableArray&) = delete;
+  GrowableArray& operator=(const GrowableArray&) = delete;
+  ~GrowableArray() { std::free(items_); }
 
-  bool Push(const LiveBranch& item) {
-    if (size_ == capacity_) {
-      const std::size_t grown = capacity_ == 0 ? 64 : capacity_ * 2;
-      void* more = std::realloc(items_, grown * sizeof(LiveBranch));
-      if (more == nullptr) return false;
-      items_ = static_cast<LiveBranch*>(more);
-      capacity_ = grown;
-    }
-    items_[size_++] = item;
-    return true;
+  // Empties the array and makes room for `count` items.
+  bool ClearAndReserve(std::size_t count) {
+    size_ = 0;
+    if (count <= capacity_) return true;
+    // Nothing to keep: a fresh allocation copies nothing.
+    std::free(items_);
+    capacity_ = count > 2 * capacity_ ? count : 2 * capacity_;
+    items_ = static_cast<T*>(std::malloc(capacity_ * sizeof(T)));
+    if (items_ == nullptr) capacity_ = 0;
+    return items_ != nullptr;
   }
-  void Clear() { size_ = 0; }
-  void Swap(LiveBranchList& other) {
+  // Makes the first `count` reserved items the contents.
+  void SetSize(std::size_t count) { size_ = count; }
+  void Swap(GrowableArray& other) {
     std::swap(items_, other.items_);
     std::swap(size_, other.size_);
     std::swap(capacity_, other.capacity_);
   }
-  const LiveBranch* begin() const { return items_; }
-  const LiveBranch* end() const { return items_ + size_; }
+  T* data() { return items_; }
+  const T* data() const { return items_; }
+  std::size_t size() const { return size_; }
 
  private:
-  LiveBranch* items_ = nullptr;
+  T* items_ = nullptr;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
 };
 
+// Every angle of a fern is a whole multiple of 5 degrees: the roots' angles and
+// every turn are. Angles are kept as a count of such steps, never normalised.
+constexpr int DegreesPerStep = 5;
+static_assert(ShortSideTurn % DegreesPerStep == 0 && LongSideTurn % DegreesPerStep == 0 &&
+                  ContinuationTurn % DegreesPerStep == 0,
+              "turns are whole steps");
+// The widest turn, in steps either way.
+constexpr int MaxTurnSteps = -ShortSideTurn / DegreesPerStep;
+static_assert(LongSideTurn <= -ShortSideTurn && -ContinuationTurn <= -ShortSideTurn,
+              "the short side branch turns most");
+
+// The rest of a live branch beside its line.
+struct BranchShape {
+  double length;  // unrounded
+  int angleSteps;
+  int sideFlag;  // 0 or 1
+};
+
+// While it lives, the x87 unit rounds every sum, product and quotient to a
+// double's 53 bits, as SSE2 and every other floating-point unit do. Left at
+// its usual 64 bits it keeps extra bits in registers: a child's length could
+// enter its products unrounded (the generator passes it on rounded, as a call
+// argument) and a quotient rounded twice can differ in its last bit. Elsewhere
+// this does nothing. Only around arithmetic: nothing else runs while it lives.
+class DoubleRounding {
+ public:
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__)) && FLT_EVAL_METHOD == 2
+  DoubleRounding() {
+    __asm__ __volatile__("fnstcw %0" : "=m"(saved_) : : "memory");
+    const unsigned short doubles = (saved_ & ~0xF00u) | 0x200u;  // 53 bits, to nearest
+    __asm__ __volatile__("fldcw %0" : : "m"(doubles) : "memory");
+  }
+  ~DoubleRounding() { __asm__ __volatile__("fldcw %0" : : "m"(saved_) : "memory"); }
+
+ private:
+  unsigned short saved_;
+#else
+  DoubleRounding() {}
+#endif
+  DoubleRounding(const DoubleRounding&) = delete;
+  DoubleRounding& operator=(const DoubleRounding&) = delete;
+};
+
+struct Direction {
+  double sine;
+  double cosine;
+};
+
+// RoundHalfUp(n / 5.0) in integers: n / 5 has a fraction of 0, 0.2, 0.4, 0.6 or
+// 0.8, far from the 0.5 that decides, so the double quotient rounds alike, to
+// floor((n + 2) / 5). Taken on a biased unsigned value, that floor needs no
+// branch on the sign (which is as random as the branches' directions); it holds
+// for any |n| below 2^30, branch vectors below 2^28 pixels.
+inline int RoundedFifth(int n) {
+  constexpr unsigned Bias = 5u << 28;
+  return static_cast<int>((static_cast<unsigned>(n) + 2u + Bias) / 5u) -
+         static_cast<int>(Bias / 5u);
+}
+
 // Produces one fern's depth levels in order. The generation method keeps the
 // live branches of the current generation, in the generator's depth-first
 // order: a generation's branches are the children of the previous one's, parent
-// by parent, short side branch, long side branch, continuation.
+// by parent, short side branch, long side branch, continuation. It gets the
+// generator's numbers by cheaper roads: the sine and cosine of each angle from a
+// table filled by the generator's own DirectionOf, the fork points' divisions
+// by 5 in integers, and no look at a child too short to round to a line.
 class LevelSource {
  public:
-  LevelSource(PrecomputeMethod method, const RootBranch& root)
-      : method_(method), root_{root.startX, root.startY, root.length, root.angle, 0} {}
+  LevelSource(PrecomputeMethod method, const RootBranch& root, int levelCount)
+      : method_(method),
+        root_{root.startX, root.startY, root.length, root.angle, 0},
+        rootSteps_(static_cast<int>(root.angle) / DegreesPerStep),
+        levelCount_(levelCount) {
+    // A root off the 5-degree grid (none is) would take the reference walk.
+    if (rootSteps_ * static_cast<double>(DegreesPerStep) != root.angle) {
+      method_ = PrecomputeMethod::RootWalkPerLevel;
+    }
+  }
+  LevelSource(const LevelSource&) = delete;
+  LevelSource& operator=(const LevelSource&) = delete;
+  ~LevelSource() { std::free(directions_); }
 
   // Records depth level `depth` (levels are asked for in increasing order from 0).
   bool Record(FernStore& store, int depth) {
@@ -77,41 +148,94 @@ class LevelSource {
       if (!NextGeneration()) return false;
     }
     const int tip = phase < GrowthPhases - 1 ? phase + 1 : 0;
-    for (const LiveBranch& live : current_) {
-      if (!RecordSegment(store, live.branch.startX, live.branch.startY, live.endX, live.endY, tip)) {
-        return false;
-      }
-    }
-    return true;
+    return RecordSegments(store, lines_.data(), lines_.size(), tip);
   }
 
  private:
-  bool Add(LiveBranchList& list, const Branch& branch) {
-    LiveBranch live{branch, 0, 0};
-    if (!BranchEnd(branch, &live.endX, &live.endY)) return true;  // dropped with its subtree
-    return list.Push(live);
-  }
   bool Start() {
-    current_.Clear();
-    return Add(current_, root_);
-  }
-  bool NextGeneration() {
-    next_.Clear();
-    Branch children[3];
-    for (const LiveBranch& live : current_) {
-      ForkChildren(live.branch, live.endX, live.endY, children);
-      for (const Branch& child : children) {
-        if (!Add(next_, child)) return false;
-      }
+    // A branch of generation g has turned g times from the root.
+    const int reach = MaxTurnSteps * (levelCount_ > 0 ? levelCount_ - 1 : 0);
+    minSteps_ = rootSteps_ - reach;
+    const std::size_t count = 2 * static_cast<std::size_t>(reach) + 1;
+    directions_ = static_cast<Direction*>(std::malloc(count * sizeof(Direction)));
+    if (directions_ == nullptr) return false;
+    for (std::size_t i = 0; i < count; ++i) {
+      const int degrees = (minSteps_ + static_cast<int>(i)) * DegreesPerStep;
+      DirectionOf(degrees, &directions_[i].sine, &directions_[i].cosine);
     }
-    current_.Swap(next_);
+    if (!lines_.ClearAndReserve(1) || !shapes_.ClearAndReserve(1)) return false;
+    std::size_t live = 0;
+    const DoubleRounding rounding;
+    Grow(root_.startX, root_.startY, root_.length, rootSteps_, 0, lines_.data(), shapes_.data(),
+         &live);
+    lines_.SetSize(live);
+    shapes_.SetSize(live);
+    return true;
+  }
+
+  // Adds the branch at out[*count] unless it rounds to its start point. A branch
+  // long enough to look at is written either way and kept by the count: whether
+  // it rounds away is a branch the processor could not predict.
+  void Grow(int x, int y, double length, int angleSteps, int sideFlag, SegmentLine* outLines,
+            BranchShape* outShapes, std::size_t* count) const {
+    // Neither offset is longer than the branch: below 0.5 both round to 0.
+    if (length < 0.5) return;
+    const Direction& d = directions_[angleSteps - minSteps_];
+    int endX = 0;
+    int endY = 0;
+    const bool live = EndPoint(x, y, length, d.sine, d.cosine, &endX, &endY);
+    outLines[*count] = {x, y, endX, endY};
+    outShapes[*count] = {length, angleSteps, sideFlag};
+    *count += live ? 1 : 0;
+  }
+
+  bool NextGeneration() {
+    const std::size_t parents = lines_.size();
+    if (!nextLines_.ClearAndReserve(3 * parents) || !nextShapes_.ClearAndReserve(3 * parents)) {
+      return false;
+    }
+    SegmentLine* outLines = nextLines_.data();
+    BranchShape* outShapes = nextShapes_.data();
+    std::size_t count = 0;
+    const DoubleRounding rounding;
+    for (std::size_t i = 0; i < parents; ++i) {
+      const SegmentLine& p = lines_.data()[i];
+      const BranchShape& shape = shapes_.data()[i];
+      // The continuation is the longest child: when it is dropped, all are.
+      const double continuation = ContinuationLength(shape.length);
+      if (continuation < 0.5) continue;
+      const int vx = p.endX - p.startX;
+      const int vy = p.endY - p.startY;
+      const int side = shape.sideFlag;
+      const int turn = side == 0 ? 1 : -1;
+      Grow(p.startX + RoundedFifth(vx * 4), p.startY + RoundedFifth(vy * 4),
+           ShortSideLength(shape.length),
+           shape.angleSteps + turn * ShortSideTurn / DegreesPerStep, 1 - side, outLines, outShapes,
+           &count);
+      Grow(p.startX + RoundedFifth(2 * vx), p.startY + RoundedFifth(2 * vy),
+           LongSideLength(shape.length),
+           shape.angleSteps + turn * LongSideTurn / DegreesPerStep, side, outLines, outShapes,
+           &count);
+      Grow(p.endX, p.endY, continuation, shape.angleSteps + turn * ContinuationTurn / DegreesPerStep,
+           side, outLines, outShapes, &count);
+    }
+    nextLines_.SetSize(count);
+    nextShapes_.SetSize(count);
+    lines_.Swap(nextLines_);
+    shapes_.Swap(nextShapes_);
     return true;
   }
 
   PrecomputeMethod method_;
   Branch root_;
-  LiveBranchList current_;
-  LiveBranchList next_;
+  int rootSteps_;
+  int levelCount_;
+  int minSteps_ = 0;
+  Direction* directions_ = nullptr;  // from minSteps_ on, one entry per step
+  GrowableArray<SegmentLine> lines_;
+  GrowableArray<BranchShape> shapes_;
+  GrowableArray<SegmentLine> nextLines_;
+  GrowableArray<BranchShape> nextShapes_;
 };
 
 void SetText(const ProgressPort& port, int control, const char* text) {
@@ -125,7 +249,7 @@ PrecomputeOutcome RunPass(FernStore& store, FernOrientation fern, const RootBran
                           ProgressState& progress, int* depthReached) {
   const int control = fern == Vertical ? VerticalStatusControl : HorizontalStatusControl;
   char line[ProgressLineChars];
-  LevelSource source(method, root);
+  LevelSource source(method, root, levelCount);
   BeginPass(store, fern);
   int depth = 0;
   for (; depth < GrowthPhases * levelCount; ++depth) {

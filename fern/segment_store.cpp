@@ -14,15 +14,13 @@ namespace {
 // Windows' heap). Each record still comes and goes on its own: a block counts
 // its live records, plus one while it is being carved, and is freed when the
 // count drops to zero, so one walk over a chain still frees everything.
-constexpr std::size_t BlockBytes = SegmentBlockBytes;
-
 struct BlockHeader {
   std::size_t live;
 };
 
 constexpr std::size_t FirstRecordOffset =
     (sizeof(BlockHeader) + alignof(Segment) - 1) / alignof(Segment) * alignof(Segment);
-constexpr std::size_t RecordsPerBlock = (BlockBytes - FirstRecordOffset) / sizeof(Segment);
+constexpr std::size_t RecordsPerBlock = (SegmentBlockBytes - FirstRecordOffset) / sizeof(Segment);
 
 // The block being carved and how far.
 struct SegmentBlocks {
@@ -31,8 +29,6 @@ struct SegmentBlocks {
   std::size_t blocksInUse;
 };
 SegmentBlocks g_blocks = {nullptr, 0, 0};
-
-void* AllocateBlock() { return AllocateSegmentBlock(); }
 
 void FreeBlock(BlockHeader* block) {
   --g_blocks.blocksInUse;
@@ -43,26 +39,38 @@ void DropReference(BlockHeader* block) {
   if (--block->live == 0) FreeBlock(block);
 }
 
-Segment* BlockAllocate() {
+// Room for up to `wanted` records standing one after the other, from the block
+// being carved or a fresh one; nullptr when out of memory. *got says how many.
+char* CarveRun(std::size_t wanted, std::size_t* got) {
   SegmentBlocks& blocks = g_blocks;
   if (blocks.carving == nullptr || blocks.used == RecordsPerBlock) {
-    void* memory = AllocateBlock();
+    void* memory = AllocateSegmentBlock();
     if (memory == nullptr) return nullptr;
     ++blocks.blocksInUse;
     if (blocks.carving != nullptr) DropReference(blocks.carving);
     blocks.carving = new (memory) BlockHeader{1};
     blocks.used = 0;
   }
-  char* base = reinterpret_cast<char*>(blocks.carving);
-  Segment* s = new (base + FirstRecordOffset + blocks.used * sizeof(Segment)) Segment();
-  ++blocks.used;
-  ++blocks.carving->live;
-  return s;
+  const std::size_t room = RecordsPerBlock - blocks.used;
+  const std::size_t run = wanted < room ? wanted : room;
+  char* first = reinterpret_cast<char*>(blocks.carving) + FirstRecordOffset +
+                blocks.used * sizeof(Segment);
+  blocks.used += run;
+  blocks.carving->live += run;
+  *got = run;
+  return first;
+}
+
+Segment* BlockAllocate() {
+  std::size_t got = 0;
+  char* memory = CarveRun(1, &got);
+  return memory == nullptr ? nullptr : new (memory) Segment();
 }
 
 void BlockRelease(Segment* s) {
   const auto address = reinterpret_cast<std::uintptr_t>(s);
-  DropReference(reinterpret_cast<BlockHeader*>(address & ~(std::uintptr_t{BlockBytes} - 1)));
+  DropReference(
+      reinterpret_cast<BlockHeader*>(address & ~(std::uintptr_t{SegmentBlockBytes} - 1)));
 }
 
 const SegmentAllocator RecordsFromBlocks = {BlockAllocate, BlockRelease};
@@ -97,25 +105,69 @@ void BeginPass(FernStore& store, FernOrientation fern) {
   store.recordingDepth = 0;
 }
 
+namespace {
+
+// Links the records first..last, already chained to each other, after the list
+// tail, entering `first` in its level's slot when it opens that level.
+void Append(FernStore& store, Segment* first, Segment* last) {
+  const int depth = store.recordingDepth;
+  if (store.listTail == nullptr) {
+    store.passIndex[0] = first;
+    // A pass whose first record is deeper than level 0 still indexes that level.
+    if (depth > 0) store.passIndex[depth] = first;
+  } else {
+    store.listTail->next = first;
+    if (depth > store.listTail->depth) store.passIndex[depth] = first;
+  }
+  store.listTail = last;
+}
+
+int StoredTip(int tipFraction) { return tipFraction >= 1 && tipFraction <= 4 ? tipFraction : 0; }
+
+}  // namespace
+
 bool RecordSegment(FernStore& store, int startX, int startY, int endX, int endY, int tipFraction) {
   Segment* s = store.allocator.allocate();
   if (s == nullptr) return false;
-  const int depth = store.recordingDepth;
-  if (store.listTail == nullptr) {
-    store.passIndex[0] = s;
-    // A pass whose first record is deeper than level 0 still indexes that level.
-    if (depth > 0) store.passIndex[depth] = s;
-  } else {
-    store.listTail->next = s;
-    if (depth > store.listTail->depth) store.passIndex[depth] = s;
-  }
-  store.listTail = s;
+  Append(store, s, s);
   s->startX = startX;
   s->startY = startY;
   s->endX = endX;
   s->endY = endY;
-  if (tipFraction >= 1 && tipFraction <= 4) s->tipFraction = tipFraction;
-  s->depth = depth;
+  s->tipFraction = StoredTip(tipFraction);
+  s->depth = store.recordingDepth;
+  return true;
+}
+
+bool RecordSegments(FernStore& store, const SegmentLine* lines, std::size_t count, int tipFraction) {
+  if (store.allocator.allocate != RecordsFromBlocks.allocate) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const SegmentLine& l = lines[i];
+      if (!RecordSegment(store, l.startX, l.startY, l.endX, l.endY, tipFraction)) return false;
+    }
+    return true;
+  }
+  // Whole runs of a block at a time, each record written once, complete.
+  const std::int32_t tip = StoredTip(tipFraction);
+  const std::int32_t depth = store.recordingDepth;
+  while (count > 0) {
+    std::size_t run = 0;
+    char* memory = CarveRun(count, &run);
+    if (memory == nullptr) return false;
+    Segment* const first = reinterpret_cast<Segment*>(memory);
+    for (std::size_t i = 0; i + 1 < run; ++i) {
+      const SegmentLine& l = lines[i];
+      Segment* const next = reinterpret_cast<Segment*>(memory + (i + 1) * sizeof(Segment));
+      new (memory + i * sizeof(Segment))
+          Segment{l.startX, l.startY, l.endX, l.endY, tip, depth, next};
+    }
+    const SegmentLine& l = lines[run - 1];
+    Segment* const last = new (memory + (run - 1) * sizeof(Segment))
+        Segment{l.startX, l.startY, l.endX, l.endY, tip, depth, nullptr};
+    Append(store, first, last);
+    lines += run;
+    count -= run;
+  }
   return true;
 }
 

@@ -75,6 +75,20 @@ void BeginPass(FernStore& store, FernOrientation fern);
 // nothing, when the Segment cannot be allocated.
 bool RecordSegment(FernStore& store, int startX, int startY, int endX, int endY, int tipFraction);
 
+// A line's two points, laid out as a Segment begins.
+struct SegmentLine {
+  std::int32_t startX;
+  std::int32_t startY;
+  std::int32_t endX;
+  std::int32_t endY;
+};
+
+// Appends one Segment per line, in order, all at the current recording depth
+// with the same tip fraction: what `count` RecordSegment calls would append,
+// written in runs straight into the blocks when the store uses the default
+// allocator. Returns false when memory runs out; the lines appended so far stay.
+bool RecordSegments(FernStore& store, const SegmentLine* lines, std::size_t count, int tipFraction);
+
 // Drops every Segment of the running pass's current level (used when a level
 // could not be completed), leaving complete levels only.
 void DiscardCurrentLevel(FernStore& store);

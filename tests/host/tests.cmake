@@ -12,10 +12,20 @@ if(TARGET morv_fern_x87)
   target_link_libraries(fern_dump_sse PRIVATE morv_fern)
   add_executable(fern_dump_x87 ${MORV_HOST_TESTS}/fern_dump_main.cpp)
   target_link_libraries(fern_dump_x87 PRIVATE morv_fern_x87)
+  target_include_directories(fern_dump_sse PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  target_include_directories(fern_dump_x87 PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   add_test(NAME fern_x87_matches_sse
            COMMAND ${PROJECT_SOURCE_DIR}/tests/support/same-output.sh
                    $<TARGET_FILE:fern_dump_sse> $<TARGET_FILE:fern_dump_x87>
                    640x480 1366x768 1920x1080 333x157 2001x37 13x799)
+  # The same at large sizes (wide angle ranges, tens of millions of records), by
+  # digest; not under the sanitizers, where it takes minutes.
+  if(NOT MORV_SANITIZE)
+    add_test(NAME fern_x87_matches_sse_at_large_sizes
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/support/same-output.sh
+                     "$<TARGET_FILE:fern_dump_sse> --digest" "$<TARGET_FILE:fern_dump_x87> --digest"
+                     800x600 1440x900 3000x2000 3840x2160 7680x4320)
+  endif()
 endif()
 morv_add_test(fern_precompute_methods_test SOURCES ${MORV_HOST_TESTS}/precompute_methods_test.cpp LIBS morv_fern TIMEOUT 900)
 
