@@ -6,14 +6,14 @@ endif()
 # Test support: the scripted-run harness with the stand-in's record, and the
 # recording stand-in for FernSaverProc in a library of its own.
 add_library(morv_shell_script STATIC
-  ${MORV_WIN_TESTS}/fakes/fern_saver_double.cpp
-  ${MORV_WIN_TESTS}/fakes/saver_script.cpp)
-target_include_directories(morv_shell_script PUBLIC ${MORV_WIN_TESTS}/fakes)
+  ${MORV_WIN_TESTS}/support/fern_saver_double.cpp
+  ${MORV_WIN_TESTS}/support/saver_script.cpp)
+target_include_directories(morv_shell_script PUBLIC ${MORV_WIN_TESTS}/support)
 target_link_libraries(morv_shell_script PUBLIC morv_shell morv_gtest PRIVATE morv_warnings)
 # Compiled into each test that uses it: an object that the shell's archive needs
 # must be on the link line itself, not in an archive ahead of the shell's.
 add_library(morv_shell_test_support INTERFACE)
-target_sources(morv_shell_test_support INTERFACE ${MORV_WIN_TESTS}/fakes/fern_saver_proc_double.cpp)
+target_sources(morv_shell_test_support INTERFACE ${MORV_WIN_TESTS}/support/fern_saver_proc_double.cpp)
 target_link_libraries(morv_shell_test_support INTERFACE morv_shell_script)
 
 morv_add_test(shell_close_policy_test
@@ -22,7 +22,7 @@ morv_add_test(shell_close_policy_test
   TIMEOUT 180)
 
 # A plain window in a process of its own: preview parent, or a saver that already runs.
-add_executable(shell_test_host ${MORV_WIN_TESTS}/fakes/window_host.cpp)
+add_executable(shell_test_host ${MORV_WIN_TESTS}/support/window_host.cpp)
 target_link_libraries(shell_test_host PRIVATE morv_warnings user32 gdi32)
 
 morv_add_test(shell_window_test
@@ -36,7 +36,7 @@ add_dependencies(shell_window_test shell_test_host)
 
 # Looks at and drives the real saver from another process: its GUI resources,
 # exact command lines, the configuration dialog's controls, a locked setting.
-add_executable(saver_outside_probe ${MORV_WIN_TESTS}/fakes/outside_probe.cpp)
+add_executable(saver_outside_probe ${MORV_WIN_TESTS}/support/outside_probe.cpp)
 target_link_libraries(saver_outside_probe PRIVATE morv_warnings user32 advapi32)
 
 if(TARGET morv_settings AND TARGET morv_saver_resources)
@@ -51,7 +51,7 @@ endif()
 # test gives Wine's Windows 98 version.
 if(TARGET morv_settings AND TARGET morv_saver_resources)
   foreach(_probe shell_probe shell_probe9x)
-    add_executable(${_probe} WIN32 ${MORV_WIN_TESTS}/fakes/saver_probe.cpp)
+    add_executable(${_probe} WIN32 ${MORV_WIN_TESTS}/support/saver_probe.cpp)
     target_link_libraries(${_probe} PRIVATE morv_shell morv_settings morv_saver_resources morv_warnings)
   endforeach()
   morv_add_test(shell_entry_test
@@ -70,16 +70,16 @@ set(MORV_PASSWORD_BARE_DIR ${CMAKE_CURRENT_BINARY_DIR}/password-bare)
 
 function(morv_fake_component target source output_name suffix dir)
   add_library(${target} SHARED ${source})
-  target_include_directories(${target} PRIVATE ${MORV_WIN_TESTS}/fakes)
+  target_include_directories(${target} PRIVATE ${MORV_WIN_TESTS}/support)
   target_link_libraries(${target} PRIVATE morv_warnings user32)
   # Undecorated names for GetProcAddress also in the 32-bit build (stdcall exports).
   target_link_options(${target} PRIVATE -Wl,--kill-at)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${output_name} SUFFIX ${suffix}
                         RUNTIME_OUTPUT_DIRECTORY ${dir} ARCHIVE_OUTPUT_DIRECTORY ${dir}/lib)
 endfunction()
-morv_fake_component(morv_fake_password ${MORV_WIN_TESTS}/fakes/password_cpl.cpp PASSWORD .CPL ${MORV_PASSWORD_DIR})
-morv_fake_component(morv_fake_mpr ${MORV_WIN_TESTS}/fakes/mpr_dll.cpp MPR .DLL ${MORV_PASSWORD_DIR})
-morv_fake_component(morv_fake_password_bare ${MORV_WIN_TESTS}/fakes/password_cpl.cpp PASSWORD .CPL ${MORV_PASSWORD_BARE_DIR})
+morv_fake_component(morv_fake_password ${MORV_WIN_TESTS}/support/password_cpl.cpp PASSWORD .CPL ${MORV_PASSWORD_DIR})
+morv_fake_component(morv_fake_mpr ${MORV_WIN_TESTS}/support/mpr_dll.cpp MPR .DLL ${MORV_PASSWORD_DIR})
+morv_fake_component(morv_fake_password_bare ${MORV_WIN_TESTS}/support/password_cpl.cpp PASSWORD .CPL ${MORV_PASSWORD_BARE_DIR})
 target_compile_definitions(morv_fake_password_bare PRIVATE MORV_FAKE_WITHOUT_VERIFY)
 
 function(morv_password_test name source dir)
@@ -92,7 +92,7 @@ if(TARGET morv_settings)
   morv_password_test(shell_password9x_test password_hooks_test.cpp ${MORV_PASSWORD_DIR} morv_settings)
   morv_password_test(shell_password_nt_test password_nt_family_test.cpp ${MORV_PASSWORD_DIR} morv_settings)
   # The window host, beside these programs too.
-  add_executable(shell_test_host_password ${MORV_WIN_TESTS}/fakes/window_host.cpp)
+  add_executable(shell_test_host_password ${MORV_WIN_TESTS}/support/window_host.cpp)
   target_link_libraries(shell_test_host_password PRIVATE morv_warnings user32 gdi32)
   set_target_properties(shell_test_host_password PROPERTIES OUTPUT_NAME shell_test_host
                         RUNTIME_OUTPUT_DIRECTORY ${MORV_PASSWORD_DIR})
