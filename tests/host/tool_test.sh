@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# tool_test.sh --host|--windows "TOOL COMMAND"
+# tool_test.sh --host|--windows "TOOL COMMAND" VERSION
 # Runs morvessantique-tool from outside as a user would. The command is word-split,
 # so it may start with an emulator (the Windows build runs under Wine). The
 # Windows build has no `png`: there it must be refused as a usage error.
 set -u
 mode=$1
 read -r -a tool <<<"$2"
+version=$3
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0
@@ -51,6 +52,8 @@ expect_ok --help
 grep -q '^  trace WIDTHxHEIGHT TICKS \[--fast\]$' "$tmp/out" || fail "--help lacks trace"
 grep -q '^  png WIDTHxHEIGHT TICKS --out FILE \[--fast\]$' "$tmp/out" || fail "--help lacks png"
 grep -q '^  stats WIDTHxHEIGHT ' "$tmp/out" || fail "--help lacks stats"
+expect_ok --version
+[ "$(tr -d '\r' <"$tmp/out")" = "morvessantique-tool $version" ] || fail "--version: $(cat "$tmp/out")"
 
 # --- usage errors -------------------------------------------------------------------------
 expect_usage_error
@@ -131,6 +134,16 @@ cmp -s "$tmp/out" "$tmp/cycle" || fail "1032 fast ticks differ from 392 normal o
 expect_ok trace 640x480 393
 [ "$(sed -n '218103,218104p' "$tmp/out" | tr '\n' ' ')" = "clear color 230 255 0 " ] ||
   fail "tick 393 does not start the vertical fern again in the next colour"
+
+# A full disk is a failure, not a success with lost output.
+if [ "$mode" = --host ]; then
+  for args in "stats 64x48" "dump 64x48" "trace 64x48 5" "--help"; do
+    # shellcheck disable=SC2086  # the command and its arguments are separate words
+    "${tool[@]}" $args >/dev/full 2>"$tmp/err"
+    rc=$?
+    [ "$rc" -eq 1 ] && one_error_line || fail "[$args] to a full disk: exit $rc, $(cat "$tmp/err")"
+  done
+fi
 
 # --- png ----------------------------------------------------------------------------------
 if [ "$mode" = --host ]; then
