@@ -35,7 +35,6 @@ expect() {
 }
 
 expect 2 -- -bogus
-expect 2 -- -fast -fast
 expect 2 -- --window-id
 expect 2 -- -window-id 12abc
 expect 2 -- -window-id 0

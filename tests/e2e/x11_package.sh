@@ -44,13 +44,18 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 # The scratch root has no libraries: their presence is what the check above is for.
 if dpkg --root="$root" --log=/dev/null --force-depends -i "$deb" >"$work/dpkg.log" 2>&1 &&
-   [ -x "$root/$hack" ] && [ -f "$root/$xml" ] &&
-   "$root/$hack" -help >/dev/null; then
+   [ -x "$root/$hack" ] && [ -f "$root/$xml" ]; then
   echo "installs: /$hack and /$xml"
 else
   cat "$work/dpkg.log"
   fail "dpkg -i into a scratch root"
 fi
+# The program says the version of the package it came in (without epoch or revision).
+version=$(dpkg-deb -f "$deb" Version)
+version=${version#*:}
+version=${version%-*}
+said=$("$root/$hack" --version 2>&1)
+[ "$said" = "morvessantique $version" ] || fail "--version says '$said', the package $version"
 
 # What xscreensaver-settings reads: the name, a description, "Fast Madness" as -fast.
 python3 - "$root/$xml" <<'PY' || fail "settings description"

@@ -17,6 +17,11 @@ if(TARGET morv_fern_x87)
                    $<TARGET_FILE:fern_dump_sse> $<TARGET_FILE:fern_dump_x87>
                    640x480 1366x768 1920x1080 333x157 2001x37 13x799)
 endif()
+# The Linux display mode's command line (its grammar has no X in it).
+if(NOT MORV_WINDOWS)
+  morv_add_test(x11_options_test SOURCES ${MORV_HOST_TESTS}/x11_options_test.cpp
+                LIBS morv_x11_options)
+endif()
 morv_add_test(fern_precompute_methods_test SOURCES ${MORV_HOST_TESTS}/precompute_methods_test.cpp LIBS morv_fern TIMEOUT 900)
 
 # The leak check of the sanitizer build really runs: a deliberate leak fails.
