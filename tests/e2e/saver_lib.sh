@@ -1,7 +1,12 @@
 # Shared by the saver's end-to-end scripts (sourced). They run inside a Wine
 # session with a display (scripts/wine-session.sh: MORV_WINE, WINEPREFIX, DISPLAY)
-# and drive Morvessantique.scr from outside, as Windows would.
+# and drive Morvessantique.scr from outside, as Windows would. The counting, the
+# background runs and their end come from tests/support/script_lib.sh.
 
+. "$(dirname "${BASH_SOURCE[0]}")/../support/script_lib.sh"
+
+# saver_require_session: skips (77) outside a Wine session with a display, before
+# anything runs; else $wine, $work and the cleanup of script_begin.
 saver_require_session() {
   if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ] || ! command -v xdotool >/dev/null ||
      ! command -v import >/dev/null; then
@@ -9,58 +14,14 @@ saver_require_session() {
     exit 77
   fi
   wine=${MORV_WINE:-wine}
-  work=$(mktemp -d /tmp/morv-saver-e2e.XXXXXX)
-  pids=()
-  failures=0
-  passes=0
-  trap saver_cleanup EXIT
+  script_begin saver-e2e
 }
 
-saver_cleanup() {
-  local p
-  # The Wine process is a child of the subshell that waits for it; a saver left behind a
-  # box would otherwise keep the test's output open until ctest's limit.
-  for p in "${pids[@]}"; do
-    pkill -P "$p" 2>/dev/null || true
-    kill "$p" 2>/dev/null || true
-  done
-  [ -n "${MORV_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
-}
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; passes=$((passes + 1)); }
-
-saver_finish() {
-  echo "$passes passed, $failures failed"
-  [ "$failures" -eq 0 ]
-}
-
-# start NAME ARGS...: runs the program in the background; its exit code lands in $work/NAME.exit.
+# start NAME PROGRAM ARGS...: the Windows program under Wine, as run_bg runs a command.
 start() {
   local name=$1
   shift
-  rm -f "$work/$name.exit"
-  ( "$wine" "$@" >"$work/$name.out" 2>"$work/$name.err"; echo $? >"$work/$name.exit" ) &
-  pids+=($!)
-}
-
-# wait_exit NAME SECONDS: 0 once the program has ended within the time.
-wait_exit() {
-  local name=$1 tenths=$(($2 * 10)) i
-  for ((i = 0; i < tenths; i++)); do
-    [ -s "$work/$name.exit" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-exit_code() { cat "$work/$1.exit" 2>/dev/null; }
-
-# saver_said NAME: what the program (or Wine starting it) wrote to stderr, its last lines.
-saver_said() {
-  if [ -s "$work/$1.err" ]; then
-    printf '; it said: %s' "$(tail -n 3 "$work/$1.err" | tr '\n' ' ')"
-  fi
+  run_bg "$name" "$wine" "$@"
 }
 
 # wait_window REGEX SECONDS: prints the id of the first visible X window whose name matches.
@@ -87,7 +48,7 @@ wait_saver() {
   for ((i = 0; i < tenths; i++)); do
     xdotool search --onlyvisible --name '^Screen Saver$' >/dev/null 2>&1 && return 0
     if [ -s "$work/$name.exit" ]; then
-      why="the saver ended with $(exit_code "$name") before its window appeared$(saver_said "$name")"
+      why="the saver ended with $(exit_code "$name") before its window appeared$(said "$name")"
       return 1
     fi
     box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -1 || true)
@@ -119,8 +80,6 @@ shoot() {
     import -window root "$1" 2>/dev/null
   fi
 }
-
-now_ms() { date +%s%3N; }
 
 # rooted_vertical COUNT WxH+X+Y WIDTH HEIGHT: 0 when the fern-coloured box reaches the
 # bottom edge and is centred left to right, as the vertical fern is.

@@ -11,7 +11,7 @@ center_pointer
 start saver "$scr" /s
 if ! wait_saver saver 30; then
   fail "/s: $why"
-  saver_finish
+  finish
   exit
 fi
 sleep 4  # past the precomputation and its dialog
@@ -32,4 +32,4 @@ elif [ "$(exit_code saver)" != 0 ]; then
 else
   pass "a 10-pixel move ends the saver with 0"
 fi
-saver_finish
+finish

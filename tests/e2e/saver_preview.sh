@@ -20,8 +20,8 @@ done
 hwnd=$(head -1 "$work/host.out" 2>/dev/null | tr -d '\r')
 wid=$(wait_window '^Morvessantique preview host$' 20 || true)
 if [ -z "$hwnd" ] || [ -z "$wid" ]; then
-  fail "the preview host did not come up (exit code '$(exit_code host)'$(saver_said host))"
-  saver_finish
+  fail "the preview host did not come up (exit code '$(exit_code host)'$(said host))"
+  finish
   exit
 fi
 eval "$(xdotool getwindowgeometry --shell "$wid")"
@@ -68,4 +68,4 @@ elif [ "$(exit_code preview)" != 0 ]; then
 else
   pass "the preview ends with 0 when its parent is destroyed"
 fi
-saver_finish
+finish

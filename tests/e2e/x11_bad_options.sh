@@ -48,4 +48,4 @@ expect 1 DISPLAY=:1999 -- -fast
 
 stats=$(fern_shot "$work/after.png")
 [ "${stats%% *}" = 0 ] && pass "nothing drawn" || fail "something was drawn: $stats"
-saver_finish
+finish

@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
 # The display mode under the real XScreenSaver daemon. The daemon runs display
 # modes only for an ordinary user (as root it shows "XScreenSaver: Don't log in
-# as root."), so as root the daemon runs as a test user made for it. Activation
-# shows a fern growing upward from the bottom middle of the screen;
-# deactivation ends the program without X errors.
+# as root."), so as root the daemon runs as a system user made for this run and
+# removed at its end. Activation shows a fern growing upward from the bottom
+# middle of the screen; deactivation ends the program without X errors.
 #   x11_xscreensaver.sh MORVESSANTIQUE
 set -uo pipefail
 bin=$1
 . "$(dirname "$0")/x11_lib.sh"
-for needed in xscreensaver xscreensaver-command setpriv; do
-  command -v "$needed" >/dev/null || { echo "SKIP: needs $needed"; exit 77; }
-done
-x11_session 640x480
+x11_session 640x480 xscreensaver xscreensaver-command setpriv
 
 mkdir -p "$work/home" "$work/bin"
 install -m 755 "$bin" "$work/bin/morvessantique"
@@ -27,35 +24,50 @@ mode: one
 selected: 0
 programs: "Morvessantique" $work/bin/morvessantique --root \n
 CONF
+cp "$XAUTHORITY" "$work/home/.Xauthority"
 as_user=()
 if [ "$(id -u)" = 0 ]; then
-  user=morvessantique-test
-  # Made once and kept: later runs (or one running beside this) find it there.
-  id -u "$user" >/dev/null 2>&1 ||
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
-    id -u "$user" >/dev/null 2>&1 || { echo "FAIL: cannot create the user $user"; exit 1; }
+  # One user per run, named after the script's process: runs beside each other (other
+  # worktrees, a chroot) never share one, so none removes another's. Users of runs
+  # that were killed before their cleanup are removed here.
+  for old in $(getent passwd | awk -F: '/^morvessantique-test-[0-9]+:/ { print $1 }'); do
+    [ -e "/proc/${old##*-}" ] || userdel "$old" 2>/dev/null || true
+  done
+  user=morvessantique-test-$$
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
+    { echo "FAIL: cannot create the user $user"; exit 1; }
+  at_exit "userdel $user"  # says why if it cannot, and fails the script
   chown -R "$user:" "$work/home"
   as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
 fi
-as_user+=(env HOME="$work/home" DISPLAY="$DISPLAY")
+as_user+=(env HOME="$work/home" DISPLAY="$DISPLAY" XAUTHORITY="$work/home/.Xauthority")
 command_ok() { "${as_user[@]}" xscreensaver-command "$@" >>"$work/command.log" 2>&1; }
 
 "${as_user[@]}" xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
-pids+=($!)
+daemon=$!
+pids+=("$daemon")
 # The daemon answers once it has read its settings and grabbed the screen: on a loaded
 # machine that can take a while.
 for _ in $(seq 1 150); do command_ok -time && break; sleep 0.2; done
 command_ok -activate || fail "xscreensaver-command -activate: $(tail -1 "$work/command.log"); the daemon said: $(tail -3 "$work/daemon.log" | tr '\n' ' ')"
 
+# hack_pid: the display mode the daemon started, from /proc.
+hack_pid() {
+  local p
+  for p in $(descendants "$daemon"); do
+    [ "$(tr '\0' '\n' <"/proc/$p/cmdline" 2>/dev/null | head -1)" = "$work/bin/morvessantique" ] &&
+      echo "$p" && return 0
+  done
+  return 1
+}
 hack=
 for _ in $(seq 1 100); do
-  hack=$(pgrep -f "^$work/bin/morvessantique" | head -1)
-  [ -n "$hack" ] && break
+  hack=$(hack_pid) && break
   sleep 0.1
 done
 if [ -z "$hack" ]; then
   fail "the daemon did not start morvessantique: $(grep -i -m3 'root\|morvessantique' "$work/daemon.log")"
-  saver_finish
+  finish
   exit
 fi
 pass "the daemon runs: $(tr '\0' ' ' </proc/$hack/cmdline) with $(tr '\0' '\n' \
@@ -93,4 +105,4 @@ else
   pass "-deactivate ends morvessantique without X errors"
 fi
 command_ok -exit
-saver_finish
+finish

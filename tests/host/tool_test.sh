@@ -7,14 +7,9 @@ set -u
 mode=$1
 read -r -a tool <<<"$2"
 version=$3
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/../support/script_lib.sh"
+script_begin tool-test
+tmp=$work
 
 # run ARGS...: the tool's stdout, stderr and exit code in $tmp/out, $tmp/err, $rc.
 run() {
@@ -35,16 +30,26 @@ one_error_line() {
 
 expect_usage_error() {
   run "$@"
-  [ "$rc" -eq 2 ] || fail "[$*] exit $rc, expected 2"
-  [ -s "$tmp/out" ] && fail "[$*] wrote to stdout"
-  one_error_line || fail "[$*] stderr is not one error line: $(cat "$tmp/err")"
+  if [ "$rc" -ne 2 ]; then
+    fail "[$*] exit $rc, expected 2"
+  elif [ -s "$tmp/out" ]; then
+    fail "[$*] wrote to stdout"
+  elif ! one_error_line; then
+    fail "[$*] stderr is not one error line: $(cat "$tmp/err")"
+  else
+    pass "[$*] usage error"
+  fi
 }
 
 expect_ok() {
   run "$@"
-  [ "$rc" -eq 0 ] || fail "[$*] exit $rc: $(cat "$tmp/err")"
-  [ -s "$tmp/err" ] && [ "$mode" = --host ] && fail "[$*] wrote to stderr: $(cat "$tmp/err")"
-  true
+  if [ "$rc" -ne 0 ]; then
+    fail "[$*] exit $rc: $(cat "$tmp/err")"
+  elif [ -s "$tmp/err" ] && [ "$mode" = --host ]; then
+    fail "[$*] wrote to stderr: $(cat "$tmp/err")"
+  else
+    pass "[$*] exit 0"
+  fi
 }
 
 # --- help ---------------------------------------------------------------------------------
@@ -168,8 +173,4 @@ else
   [ -e "$tmp/w.png" ] && fail "the Windows png wrote a file"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all tool checks passed"
+finish
