@@ -6,7 +6,8 @@
 . "$(dirname "${BASH_SOURCE[0]}")/../support/script_lib.sh"
 
 # saver_require_session: skips (77) outside a Wine session with a display, before
-# anything runs; else $wine, $work and the cleanup of script_begin.
+# anything runs; else $wine, $work and the cleanup of script_begin, which also ends
+# the session's Windows programs that this script started.
 saver_require_session() {
   if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ] || ! command -v xdotool >/dev/null ||
      ! command -v import >/dev/null; then
@@ -14,14 +15,42 @@ saver_require_session() {
     exit 77
   fi
   wine=${MORV_WINE:-wine}
+  # The saver is also started by programs (the outside probe), not only by start.
+  wine_programs=(Morvessantique.scr)
   script_begin saver-e2e
+  at_exit end_wine_leftovers
 }
 
 # start NAME PROGRAM ARGS...: the Windows program under Wine, as run_bg runs a command.
 start() {
   local name=$1
   shift
+  wine_programs+=("$(basename "$1")")
   run_bg "$name" "$wine" "$@"
+}
+
+# wine_leftovers: the processes of this Wine prefix that run one of wine_programs.
+# A program that a Windows program starts is not below it among the Linux processes
+# (Wine hands it to init), so the end of run_bg's programs does not reach it.
+wine_leftovers() {
+  local environ p command name
+  for environ in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
+    p=${environ#/proc/}
+    p=${p%/environ}
+    command=$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null) || continue
+    for name in "${wine_programs[@]}"; do
+      case $command in *"$name"*) alive "$p" && echo "$p"; break ;; esac
+    done
+  done
+}
+
+end_wine_leftovers() {
+  local left=()
+  mapfile -t left < <(wine_leftovers)
+  [ ${#left[@]} -eq 0 ] && return 0
+  echo "ending ${#left[@]} Windows program(s) left running: $(for p in "${left[@]}"; do
+    tr -s '\0 ' ' ' <"/proc/$p/cmdline" 2>/dev/null; done)"
+  end_processes "${left[@]}"
 }
 
 # wait_window REGEX SECONDS: prints the id of the first visible X window whose name matches.
