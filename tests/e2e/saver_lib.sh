@@ -29,7 +29,7 @@ start() {
   run_bg "$name" "$wine" "$@"
 }
 
-# wine_leftovers: the processes of this Wine prefix that run one of wine_programs.
+# wine_leftovers: the Wine processes of this prefix that run one of wine_programs.
 # A program that a Windows program starts is not below it among the Linux processes
 # (Wine hands it to init), so the end of run_bg's programs does not reach it.
 wine_leftovers() {
@@ -37,6 +37,8 @@ wine_leftovers() {
   for environ in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
     p=${environ#/proc/}
     p=${p%/environ}
+    # Wine's loader, not a script or tool that merely names the program.
+    case $(readlink "/proc/$p/exe" 2>/dev/null) in */wine*) ;; *) continue ;; esac
     command=$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null) || continue
     for name in "${wine_programs[@]}"; do
       case $command in *"$name"*) alive "$p" && echo "$p"; break ;; esac
