@@ -35,8 +35,9 @@ constexpr std::int64_t ProgressAfterNs = 500 * 1000000LL;
 constexpr char ProgramName[] = "morvessantique";
 
 // SIGTERM and SIGINT stay blocked except inside the wait (ppoll), so that one
-// arriving just before the wait still wakes it at once; the precomputation looks
-// for them pending instead.
+// arriving just before the wait still wakes it at once. Outside the wait (a
+// precomputation, a loop that is behind and does not wait) they are looked for
+// pending.
 volatile sig_atomic_t g_stopSignal = 0;
 sigset_t g_waitMask;  // the mask during the wait: the stop signals let through
 void OnStopSignal(int) { g_stopSignal = 1; }
@@ -229,7 +230,7 @@ int RunLoop(X11Saver& s) {
   std::int64_t nextTickNs = NowNs() + intervalNs;
   for (;;) {
     DrainEvents(s);
-    if (g_stopSignal || s.windowGone || s.closeRequested) return 0;
+    if (StopRequested() || s.windowGone || s.closeRequested) return 0;
     if (s.xErrorSeen) {
       // Drawing into a window that is being destroyed fails before its
       // DestroyNotify is read; any other error is ours to report.
