@@ -38,12 +38,14 @@ run_bg() {
   local name=$1
   shift
   rm -f "$work/$name.exit" "$work/$name.pid"
+  # The watching subshell holds none of the caller's files: a run_bg inside $(...)
+  # must not keep that capture open until the program ends.
   (
     "$@" >"$work/$name.out" 2>"$work/$name.err" &
     echo $! >"$work/$name.pid"
     wait $!
     echo $? >"$work/$name.exit"
-  ) &
+  ) </dev/null >/dev/null 2>&1 &
   pids+=($!)
   wait_file "$work/$name.pid" 5
 }
