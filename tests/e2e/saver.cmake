@@ -6,7 +6,7 @@ endif()
 set(_morv_saver_e2e
   "fullscreen\;$<TARGET_FILE:Morvessantique>"
   "mouse\;$<TARGET_FILE:Morvessantique>"
-  "preview\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>"
+  "preview\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>\;$<TARGET_FILE:saver_outside_probe>"
   "bad_switches\;$<TARGET_FILE:Morvessantique>\;$<TARGET_FILE:shell_test_host>"
   "fast_madness\;$<TARGET_FILE:Morvessantique>"
   "no_opengl\;$<TARGET_FILE:Morvessantique>")

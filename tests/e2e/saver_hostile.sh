@@ -21,7 +21,8 @@ hex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
 repeat() { printf "%${2}s" '' | tr ' ' "$1"; }
 faults() { xdotool search --name 'Program Error|Wine Debugger|winedbg' >/dev/null 2>&1; }
 
-# host NAME LIFETIME_MS: a window in a process of its own; its handle goes to $hwnd.
+# host NAME LIFETIME_MS: a window in a process of its own, titled
+# "Morvessantique hostile host NAME"; its handle goes to $hwnd.
 # A host that does not report its window (seen once on a busy 64-bit Wine) is
 # started a second time, once the first attempt has ended: it is the stage, not
 # what is tested, and the second must not read what the first writes late.
@@ -30,7 +31,7 @@ host() {
   hwnd=
   for try in 1 2; do
     [ "$try" = 1 ] || stop_bg "$1"
-    start "$1" "$host" MorvHostileHost "Morvessantique hostile host" 120 90 "$2"
+    start "$1" "$host" MorvHostileHost "Morvessantique hostile host $1" 120 90 "$2"
     for i in $(seq 1 300); do
       hwnd=$(head -1 "$work/$1.out" 2>/dev/null | tr -d '\r')
       [ -n "$hwnd" ] && return 0
@@ -88,7 +89,7 @@ expect() {
 }
 
 # Unusable lines: -1 at once, nothing shown.
-host live 60000
+host live 300000
 live=$hwnd
 host gone 1500
 gone=$hwnd
@@ -117,8 +118,10 @@ EOF
 # Usable lines that look odd: the grammar's own outcome, no fault.
 # A handle beyond 32 bits that wraps to a live window, one behind 3000 zeros,
 # and a preview switch after a mix of separators with another switch behind it.
+# Once the preview is seen inside its host, the host is closed, and the preview
+# must end with it.
 for i in 1 2 3; do
-  host "phost$i" 8000
+  host "phost$i" 180000
   case $i in
     1) what="/p with the host's handle plus 2^32" tail="/p $((hwnd + 4294967296))" ;;
     2) what="/p with 3000 leading zeros" tail="/p $(repeat 0 3000)$hwnd" ;;
@@ -131,6 +134,7 @@ for i in 1 2 3; do
     sleep 0.1
   done
   [ -n "$ok" ] || fail "$what: no preview appeared inside the host"
+  "$wine" "$probe" close "Morvessantique hostile host phost$i" >/dev/null
   expect "preview$i" 0 shown
 done
 

@@ -4,15 +4,16 @@
 # ignores input, and ends with 0 when the parent goes. (What the child draws is
 # not looked at: Wine shows nothing of a child window that belongs to another
 # process, whatever that child paints, so the host reports its children instead.)
-#   saver_preview.sh SAVER_SCR TEST_HOST_EXE
+#   saver_preview.sh SAVER_SCR TEST_HOST_EXE OUTSIDE_PROBE_EXE
 set -uo pipefail
 scr=$1
 host=$2
+probe=$3
 . "$(dirname "$0")/saver_lib.sh"
 saver_require_session
 
-# The host closes its window by itself after 25 s.
-start host "$host" MorvPreviewHost "Morvessantique preview host" 320 240 25000
+# The host's window stays until the script closes it (at most 3 minutes).
+start host "$host" MorvPreviewHost "Morvessantique preview host" 320 240 180000
 for _ in $(seq 1 300); do
   [ -s "$work/host.out" ] || [ -s "$work/host.exit" ] && break
   sleep 0.1
@@ -61,6 +62,7 @@ else
 fi
 
 # The host's window goes, and with it the preview.
+"$wine" "$probe" close "Morvessantique preview host" >/dev/null
 if ! wait_exit preview 40; then
   fail "the preview did not end with its parent"
 elif [ "$(exit_code preview)" != 0 ]; then
