@@ -118,8 +118,8 @@ EOF
 # Usable lines that look odd: the grammar's own outcome, no fault.
 # A handle beyond 32 bits that wraps to a live window, one behind 3000 zeros,
 # and a preview switch after a mix of separators with another switch behind it.
-# Once the preview is seen inside its host, the host is closed, and the preview
-# must end with it.
+# Once the preview runs inside its host (made, and its process waiting for input),
+# the host is closed, and the preview must end with it.
 for i in 1 2 3; do
   host "phost$i" 180000
   case $i in
@@ -130,10 +130,11 @@ for i in 1 2 3; do
   run "preview$i" "$what" "$tail"
   ok=
   for _ in $(seq 1 150); do
-    grep -q '^child WindowsScreenSaverClass|Preview|' "$work/phost$i.out" 2>/dev/null && { ok=1; break; }
+    grep -q '^child WindowsScreenSaverClass|Preview|.*|ready' "$work/phost$i.out" 2>/dev/null &&
+      { ok=1; break; }
     sleep 0.1
   done
-  [ -n "$ok" ] || fail "$what: no preview appeared inside the host"
+  [ -n "$ok" ] || fail "$what: no preview running inside the host: $(grep child "$work/phost$i.out" | tail -1)"
   "$wine" "$probe" close "Morvessantique hostile host phost$i" >/dev/null
   expect "preview$i" 0 shown
 done

@@ -29,7 +29,7 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 area="${WIDTH}x${HEIGHT}+${X}+${Y}"
 
 start preview "$scr" /p "$hwnd"
-wanted="child WindowsScreenSaverClass|Preview|0,0,320,240"
+wanted="child WindowsScreenSaverClass|Preview|0,0,320,240|ready"
 inside=0
 for _ in $(seq 1 200); do
   if grep -qF "$wanted" "$work/host.out"; then
