@@ -2,7 +2,8 @@
 # Recorded runs of the Linux display mode on a private Xvfb (Mesa llvmpipe):
 #   bench/x11_costs.sh cpu MORVESSANTIQUE [WIDTHxHEIGHT]
 #     CPU time per second of `morvessantique -fast -root`, and of the X server,
-#     over one whole cycle of both ferns after the precomputation.
+#     over one whole cycle of both ferns after the precomputation (its length from
+#     the morvessantique-tool of the same build).
 #   bench/x11_costs.sh allocations MORVESSANTIQUE
 #     Every allocator call (malloc, calloc, realloc, aligned_alloc,
 #     posix_memalign) during 10 s of ticks, caught with gdb, split by whether the
@@ -11,20 +12,18 @@ set -euo pipefail
 mode=$1
 bin=$2
 size=${3:-1920x1080}
+tool=$(dirname "$bin")/../tools/morvessantique-tool
+[ -x "$tool" ] || { echo "no morvessantique-tool beside $bin: $tool" >&2; exit 1; }
+. "$(dirname "$0")/../scripts/xvfb.sh"
 work=$(mktemp -d /tmp/morv-x11-costs.XXXXXX)
 cleanup() {
   [ -n "${saver:-}" ] && kill "$saver" 2>/dev/null && wait "$saver"
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  morv_xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
-for n in $(seq 160 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-done
-Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
-for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+morv_xvfb_start "${size}x24" "$work/xvfb.log"
+xvfb=$morv_xvfb_pid
 
 # utime + stime of a process, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
@@ -34,10 +33,9 @@ saver=$!
 sleep 1  # the precomputation is done well before this
 case $mode in
   cpu)
-    w=${size%x*} h=${size#*x}
-    levels() { awk -v l="$1" 'BEGIN { n = 0; l = int(l / 5); while (l > 1) { l *= 0.8125; n++ } print n }'; }
-    # 5 ticks a level, one end-of-fern tick and 400 pause ticks per fern, 10 ms a tick.
-    ticks=$(( 5 * $(levels "$h") + 401 + 5 * $(levels "$w") + 401 ))
+    # Five ticks a generation, one end-of-fern tick and 400 pause ticks per fern, 10 ms a tick.
+    read -r vertical horizontal < <("$tool" stats "$size" | awk '{ printf "%s ", $3 }')
+    ticks=$(( 5 * vertical + 401 + 5 * horizontal + 401 ))
     hz=$(getconf CLK_TCK)
     s0=$(cpu_ticks "$saver") x0=$(cpu_ticks "$xvfb") t0=$(date +%s%N)
     sleep "$(awk -v t="$ticks" 'BEGIN { print t / 100 }')"

@@ -10,10 +10,10 @@ namespace {
 
 constexpr int DoublesPerLine = 4;
 
-void* AllocateBlock(std::size_t bytes) { return std::malloc(bytes); }
-void ReleaseBlock(void* block) { std::free(block); }
+void* MallocLineBuffer(std::size_t bytes) { return std::malloc(bytes); }
+void FreeLineBuffer(void* buffer) { std::free(buffer); }
 
-const LineBufferAllocator MallocLineBuffers = {&AllocateBlock, &ReleaseBlock};
+const LineBufferAllocator MallocLineBuffers = {&MallocLineBuffer, &FreeLineBuffer};
 
 void DrawOneLine(double x1, double y1, double x2, double y2) {
   glBegin(GL_LINES);

@@ -22,7 +22,7 @@ namespace morv {
 // Where the line buffer comes from; tests make it fail.
 struct LineBufferAllocator {
   void* (*allocate)(std::size_t bytes);  // nullptr when out of memory
-  void (*release)(void* block);
+  void (*release)(void* buffer);
 };
 const LineBufferAllocator& DefaultLineBufferAllocator();
 

@@ -11,8 +11,7 @@ root=$PWD
 bash .ci/install-deps.sh
 . scripts/wine-session.sh
 morv_wine_pick
-cmake --preset "$MORV_WIN_PRESET" >/dev/null
-cmake --build --preset "$MORV_WIN_PRESET" -j "$(nproc)" --target Morvessantique >/dev/null
+morv_wine_build Morvessantique
 scr="$root/build/$MORV_WIN_PRESET/shell/Morvessantique.scr"
 echo "built $scr"
 
@@ -28,7 +27,7 @@ fi
 morv_wine_start xvfb
 . tests/e2e/saver_lib.sh
 saver_require_session
-trap 'saver_cleanup; morv_wine_stop' EXIT
+at_exit morv_wine_stop
 mkdir -p out
 shot="$root/out/saver.png"
 rm -f "$shot"

@@ -12,8 +12,7 @@ minutes=${1:-30}
 
 . scripts/wine-session.sh
 morv_wine_pick
-cmake --preset "$MORV_WIN_PRESET" >/dev/null
-cmake --build --preset "$MORV_WIN_PRESET" -j 2 --target Morvessantique saver_outside_probe >/dev/null
+morv_wine_build Morvessantique saver_outside_probe
 build="$root/build/$MORV_WIN_PRESET"
 morv_wine_start xvfb
 mkdir -p out

@@ -55,10 +55,6 @@ fi
 
 step "$MORV_WIN_PRESET tests under Wine on a virtual display"
 morv_wine_start xvfb
-morv_wine_unmanaged config_dialog_test.exe config_dialog_without_ok_bitmap_test.exe \
-  settings_store_test.exe settings_resources_test.exe installer_test.exe installer_exe_test.exe \
-  progress_dialog_test.exe shell_close_policy_test.exe shell_window_test.exe shell_start_test.exe \
-  shell_entry_test.exe shell_password9x_test.exe
 # One at a time: the tests share one display, one registry and one wineserver.
 ctest --preset "$MORV_WIN_PRESET" -j 1
 if [ "$MORV_WIN_PRESET" = win64 ]; then

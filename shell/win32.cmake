@@ -21,31 +21,13 @@ target_link_libraries(morv_shell PUBLIC morv_cmdline user32 gdi32 advapi32 PRIVA
 # The shell with the saver's real window procedure. The two call each other
 # (ShellWindowProc -> FernSaverProc -> ShellDefaultProc); this target states that
 # dependency once, as a link group, for every program that runs the real saver.
-if(TARGET morv_render_win)
-  add_library(morv_saver_window INTERFACE)
-  target_link_libraries(morv_saver_window INTERFACE
-    "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_cmdline)
-endif()
+add_library(morv_saver_window INTERFACE)
+target_link_libraries(morv_saver_window INTERFACE
+  "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_cmdline)
 
 # The saver: Morvessantique.scr.
 add_executable(Morvessantique WIN32 main.cpp)
 set_target_properties(Morvessantique PROPERTIES OUTPUT_NAME Morvessantique SUFFIX ".scr")
-target_link_libraries(Morvessantique PRIVATE morv_warnings)
-if(TARGET morv_saver_window)
-  target_link_libraries(Morvessantique PRIVATE morv_saver_window)
-else()
-  target_link_libraries(Morvessantique PRIVATE morv_shell)
-endif()
-foreach(_part morv_settings morv_fern morv_render morv_gl_sink)
-  if(TARGET ${_part})
-    target_link_libraries(Morvessantique PRIVATE ${_part})
-  endif()
-endforeach()
-if(TARGET morv_saver_resources)
-  target_link_libraries(Morvessantique PRIVATE morv_saver_resources morv_saver_identity)
-endif()
-target_link_libraries(Morvessantique PRIVATE opengl32 gdi32 user32 advapi32)
-# Until the renderer and the settings exist the saver cannot link; keep it out of "all".
-if(NOT TARGET morv_render_win OR NOT TARGET morv_settings)
-  set_target_properties(Morvessantique PROPERTIES EXCLUDE_FROM_ALL ON)
-endif()
+target_link_libraries(Morvessantique PRIVATE morv_warnings morv_saver_window morv_settings
+                      morv_fern morv_render morv_gl_sink morv_saver_resources morv_saver_identity
+                      opengl32 gdi32 user32 advapi32)

@@ -12,6 +12,7 @@
 #include "recording_sink.h"
 #include "segment_store.h"
 #include "tool_args.h"
+#include "version.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -26,12 +27,14 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
+constexpr char ProgramName[] = "morvessantique-tool";
 
-const char UsageText[] =
+// A printf format: the limits come from tool_args.h.
+const char UsageFormat[] =
     "usage: morvessantique-tool COMMAND WIDTHxHEIGHT [ARGS]\n"
     "\n"
     "Computes the two ferns the screen saver draws on a window of WIDTH by HEIGHT\n"
-    "pixels (each 1 to 16384) and reports on them.\n"
+    "pixels (each 1 to %d) and reports on them.\n"
     "\n"
     "commands:\n"
     "  stats WIDTHxHEIGHT   level and segment counts of the vertical and horizontal fern\n"
@@ -41,15 +44,16 @@ const char UsageText[] =
     "                       the drawing operations of the animation's first TICKS\n"
     "                       timer ticks, one per line:\n"
     "                       clear | color R G B | line X1 Y1 X2 Y2 | flush\n"
-    "                       (X and Y in device coordinates -1..1, printed with %.17g);\n"
+    "                       (X and Y in device coordinates -1..1, printed with %%.17g);\n"
     "                       the pause ticks and the tick that ends a fern print nothing\n"
     "  png WIDTHxHEIGHT TICKS --out FILE [--fast]\n"
     "                       draws the same ticks with OpenGL on an offscreen surface\n"
     "                       and writes the picture to FILE as an RGB PNG\n"
     "                       (Linux builds only)\n"
     "  --help               this text\n"
+    "  --version            the program's name and version\n"
     "\n"
-    "TICKS is a whole number from 0 to 10000000. The animation starts as the saver\n"
+    "TICKS is a whole number from 0 to %d. The animation starts as the saver\n"
     "does: vertical fern first, colour 0 255 0, one depth level per 50 ms tick and a\n"
     "pause of 80 ticks after each fern; --fast (the \"Fast Madness\" setting) ticks\n"
     "every 10 ms, so the pause is 400 ticks.\n"
@@ -58,20 +62,29 @@ const char UsageText[] =
     "2 bad command line.\n";
 
 int UsageError(const char* what) {
-  std::fprintf(stderr, "morvessantique-tool: %s (try --help)\n", what);
+  std::fprintf(stderr, "%s: %s (try --help)\n", ProgramName, what);
   return ExitUsage;
 }
 
 int Failure(const char* what, const char* detail) {
-  std::fprintf(stderr, "morvessantique-tool: %s: %s\n", what, detail);
+  std::fprintf(stderr, "%s: %s: %s\n", ProgramName, what, detail);
   return ExitFailure;
+}
+
+// The end of every command that prints: a full disk or a closed pipe must not
+// end with 0.
+int Written(const char* command) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    return Failure(command, "could not write the output");
+  }
+  return 0;
 }
 
 // False, after saying so and freeing what was computed, when memory ran out.
 bool Fitted(const morv::PrecomputeResult& result, int width, int height) {
   if (result.outcome != morv::PrecomputeOutcome::OutOfMemory) return true;
   morv::FreeFerns(morv::Store());
-  std::fprintf(stderr, "morvessantique-tool: not enough memory for the ferns of %dx%d\n", width,
+  std::fprintf(stderr, "%s: not enough memory for the ferns of %dx%d\n", ProgramName, width,
                height);
   return false;
 }
@@ -92,7 +105,7 @@ int Stats(int width, int height) {
   std::printf("horizontal levels %d segments %lld\n", result.horizontalLevels,
               static_cast<long long>(morv::ChainLength(store.horizontal[0])));
   morv::FreeFerns(morv::Store());
-  return 0;
+  return Written("stats");
 }
 
 int Dump(int width, int height) {
@@ -111,9 +124,8 @@ int Dump(int width, int height) {
                   s->endY, s->tipFraction);
     }
   }
-  std::fflush(stdout);
   morv::FreeFerns(morv::Store());
-  return 0;
+  return Written("dump");
 }
 
 // The saver's start on a freshly created window, drawing into `sink`; false
@@ -139,10 +151,7 @@ int Trace(const morv::ToolArgs& args) {
   if (!StartFerns(args, sink)) return ExitFailure;
   RunTicks(args.ticks, sink);
   morv::FreeFerns(morv::Store());
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    return Failure("trace", "could not write the output");
-  }
-  return 0;
+  return Written("trace");
 }
 
 #ifndef _WIN32
@@ -190,20 +199,20 @@ int main(int argc, char** argv) {
   if (error != nullptr) return UsageError(error);
   switch (args.command) {
     case morv::ToolCommand::Help:
-      std::fputs(UsageText, stdout);
-      return 0;
+      std::printf(UsageFormat, morv::MaxDimension, morv::MaxTicks);
+      return Written("--help");
+    case morv::ToolCommand::Version:
+      std::printf("%s %s\n", ProgramName, MORV_VERSION_TEXT);
+      return Written("--version");
     case morv::ToolCommand::Stats:
       return Stats(args.width, args.height);
     case morv::ToolCommand::Dump:
       return Dump(args.width, args.height);
-    case morv::ToolCommand::Trace:
-      return Trace(args);
-    case morv::ToolCommand::Png:
 #ifndef _WIN32
+    case morv::ToolCommand::Png:
       return Png(args);
-#else
-      break;
 #endif
+    default:  // trace; the parser gives png only where there is offscreen OpenGL
+      return Trace(args);
   }
-  return UsageError("unknown command");
 }

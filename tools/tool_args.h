@@ -4,11 +4,12 @@
 
 namespace morv {
 
+// Sizes are 1..MaxDimension pixels on each side.
 constexpr int MaxDimension = 16384;
 // About 55 hours of the saver at 50 ms a tick; keeps the count an int.
-constexpr long MaxTicks = 10000000;
+constexpr int MaxTicks = 10000000;
 
-enum class ToolCommand { Help, Stats, Dump, Trace, Png };
+enum class ToolCommand { Help, Version, Stats, Dump, Trace, Png };
 
 struct ToolArgs {
   ToolCommand command;

@@ -22,6 +22,7 @@
 #include "options.h"
 #include "precompute.h"
 #include "segment_store.h"
+#include "version.h"
 
 namespace morv {
 namespace {
@@ -33,8 +34,21 @@ constexpr int OwnWindowHeight = 768;
 constexpr std::int64_t ProgressAfterNs = 500 * 1000000LL;
 constexpr char ProgramName[] = "morvessantique";
 
+// SIGTERM and SIGINT stay blocked except inside the wait (ppoll), so that one
+// arriving just before the wait still wakes it at once. Outside the wait (a
+// precomputation, a loop that is behind and does not wait) they are looked for
+// pending.
 volatile sig_atomic_t g_stopSignal = 0;
+sigset_t g_waitMask;  // the mask during the wait: the stop signals let through
 void OnStopSignal(int) { g_stopSignal = 1; }
+
+bool StopRequested() {
+  if (g_stopSignal) return true;
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;
+}
 
 std::int64_t NowNs() {
   timespec t{};
@@ -98,7 +112,7 @@ struct ProgressLine {
 
 void BeforeLevel(void*) {
   // SIGTERM or SIGINT during a long run: stop computing, the program ends.
-  if (g_stopSignal) Progress().abortFlag.store(1, std::memory_order_release);
+  if (StopRequested()) Progress().abortFlag.store(1, std::memory_order_release);
 }
 
 void ShowProgress(void* context, int, const char* text) {
@@ -207,7 +221,7 @@ void WaitUntil(X11Saver& s, std::int64_t deadlineNs) {
   pollfd fd{ConnectionNumber(s.display), POLLIN, 0};
   const timespec timeout{static_cast<time_t>(waitNs / 1000000000LL),
                          static_cast<long>(waitNs % 1000000000LL)};
-  ppoll(&fd, 1, &timeout, nullptr);  // EINTR from a signal is an answer too
+  ppoll(&fd, 1, &timeout, &g_waitMask);  // EINTR from a stop signal is an answer too
 }
 
 // 0 when the run ended as it should; 1 after an X error on a live window.
@@ -216,7 +230,7 @@ int RunLoop(X11Saver& s) {
   std::int64_t nextTickNs = NowNs() + intervalNs;
   for (;;) {
     DrainEvents(s);
-    if (g_stopSignal || s.windowGone || s.closeRequested) return 0;
+    if (StopRequested() || s.windowGone || s.closeRequested) return 0;
     if (s.xErrorSeen) {
       // Drawing into a window that is being destroyed fails before its
       // DestroyNotify is read; any other error is ours to report.
@@ -254,6 +268,8 @@ int RunLoop(X11Saver& s) {
   }
 }
 
+// Before any other thread exists (the OpenGL driver starts some): they inherit
+// the blocked signals, so the stop signals reach this thread, in its wait.
 void InstallSignals() {
   struct sigaction action {};
   action.sa_handler = &OnStopSignal;
@@ -261,6 +277,13 @@ void InstallSignals() {
   action.sa_flags = 0;  // no SA_RESTART: the wait returns at once
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stops, &g_waitMask);
+  sigdelset(&g_waitMask, SIGTERM);
+  sigdelset(&g_waitMask, SIGINT);
 }
 
 int Run(const X11Options& options) {
@@ -335,6 +358,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(morv::X11Usage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("%s %s\n", morv::ProgramName, MORV_VERSION_TEXT);
     return 0;
   }
   morv::InstallSignals();

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -11,14 +13,6 @@ bool IsOption(const char* arg, const char* name) {
   if (arg[0] != '-') return false;
   const char* rest = arg[1] == '-' ? arg + 2 : arg + 1;
   return std::strcmp(rest, name) == 0;
-}
-
-int DigitValue(char c, int base) {
-  int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-  return value < base ? value : -1;
 }
 
 }  // namespace
@@ -33,6 +27,7 @@ const char X11Usage[] =
     "  -window-id ID  draw into window ID (decimal, or hexadecimal after 0x)\n"
     "  -fast          Fast Madness: one depth level every 10 ms instead of 50 ms\n"
     "  -help          this text\n"
+    "  -version       the program's name and version\n"
     "\n"
     "Without -root or -window-id it opens a 1024x768 window of its own.\n"
     "Options may also start with --.\n";
@@ -44,36 +39,25 @@ bool ParseWindowId(const char* text, unsigned long* id) {
     base = 16;
     p += 2;
   }
-  if (*p == '\0') return false;
-  unsigned long long value = 0;
-  for (; *p != '\0'; ++p) {
-    const int digit = DigitValue(*p, base);
-    if (digit < 0) return false;
-    value = value * base + digit;
-    if (value > 0xFFFFFFFFull) return false;
-  }
-  if (value == 0) return false;
-  *id = static_cast<unsigned long>(value);
+  const char* end = p + std::strlen(p);
+  std::uint32_t value = 0;  // out of range past 0xFFFFFFFF
+  const std::from_chars_result read = std::from_chars(p, end, value, base);
+  if (read.ec != std::errc() || read.ptr != end || value == 0) return false;
+  *id = value;
   return true;
 }
 
 bool ParseX11Options(int argc, const char* const* argv, X11Options* options,
                      char (&error)[X11ErrorTextChars]) {
-  *options = X11Options{X11Target::OwnWindow, 0, false, false};
+  *options = X11Options{X11Target::OwnWindow, 0, false, false, false};
   error[0] = '\0';
-  bool targetGiven = false;
+  bool root = false;
+  bool windowId = false;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (IsOption(arg, "root") || IsOption(arg, "window-id")) {
-      if (targetGiven) {
-        std::snprintf(error, sizeof error, "give only one of -root and -window-id");
-        return false;
-      }
-      targetGiven = true;
-      if (IsOption(arg, "root")) {
-        options->target = X11Target::Root;
-        continue;
-      }
+    if (IsOption(arg, "root")) {
+      root = true;
+    } else if (IsOption(arg, "window-id")) {
       if (i + 1 >= argc) {
         std::snprintf(error, sizeof error, "-window-id needs a window id");
         return false;
@@ -82,16 +66,24 @@ bool ParseX11Options(int argc, const char* const* argv, X11Options* options,
         std::snprintf(error, sizeof error, "bad window id '%.60s'", argv[i]);
         return false;
       }
-      options->target = X11Target::WindowId;
-    } else if (IsOption(arg, "fast") && !options->fast) {
+      windowId = true;
+    } else if (IsOption(arg, "fast")) {
       options->fast = true;
     } else if (IsOption(arg, "help") || std::strcmp(arg, "-h") == 0) {
       options->help = true;
+    } else if (IsOption(arg, "version")) {
+      options->version = true;
     } else {
-      std::snprintf(error, sizeof error, "unknown or repeated option '%.60s'", arg);
+      std::snprintf(error, sizeof error, "unknown option '%.60s'", arg);
       return false;
     }
   }
+  if (root && windowId) {
+    std::snprintf(error, sizeof error, "give only one of -root and -window-id");
+    return false;
+  }
+  if (root) options->target = X11Target::Root;
+  if (windowId) options->target = X11Target::WindowId;
   return true;
 }
 

@@ -16,12 +16,15 @@ struct X11Options {
   unsigned long windowId;  // for WindowId
   bool fast;               // "Fast Madness": 10 ms ticks instead of 50 ms
   bool help;
+  bool version;
 };
 
 constexpr int X11ErrorTextChars = 160;
 
-// Reads argv[1..argc-1]. On a bad command line returns false with a one-line
-// reason (no program name, no newline) in `error`.
+// Reads argv[1..argc-1]. An option given again is taken again, the last one
+// winning, as other display modes take them; -root with -window-id is an error.
+// On a bad command line returns false with a one-line reason (no program name,
+// no newline) in `error`.
 bool ParseX11Options(int argc, const char* const* argv, X11Options* options,
                      char (&error)[X11ErrorTextChars]);
 

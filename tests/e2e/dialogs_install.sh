@@ -5,49 +5,29 @@
 #   dialogs_install.sh INSTALL_EXE FOLDER      one run from FOLDER as it is (an unpacked
 #                                              release): its saver must arrive unchanged
 # Runs inside a Wine session (scripts/wine-session.sh: MORV_WINE, WINEPREFIX, DISPLAY).
-set -euo pipefail
+set -uo pipefail
 exe=$1
 release=${2:-}
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ] || ! command -v xdotool >/dev/null; then
-  echo "SKIP: needs a Wine session with a display and xdotool"
-  exit 77
-fi
-wine=${MORV_WINE:-wine}
-work=$(mktemp -d /tmp/morv-install-e2e.XXXXXX)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
-  find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -name Morvessantique.scr -delete 2>/dev/null || true
-}
-trap cleanup EXIT
+. "$(dirname "$0")/saver_lib.sh"
+saver_require_session
 
-failures=0
-passes=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-installed() { [ -n "$(find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -name Morvessantique.scr 2>/dev/null)" ]; }
+installed_saver() { find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -name Morvessantique.scr 2>/dev/null; }
+uninstall() { installed_saver | xargs -r rm -f; }
+installed() { [ -n "$(installed_saver)" ]; }
+at_exit uninstall
 
 # run_case NAME with-file|without-file|release Return|Escape|click
 run_case() {
   local name=$1 source=$2 action=$3 dir="$work/$1" wid= X Y WIDTH HEIGHT SCREEN
   mkdir -p "$dir"
-  find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -name Morvessantique.scr -delete 2>/dev/null || true
+  uninstall
   [ "$source" = with-file ] && printf 'MZ dummy saver' >"$dir/Morvessantique.scr"
   local from=$dir
   [ "$source" = release ] && from=$release
-  (cd "$from" && "$wine" "$exe"; echo $? >"$dir/exit-code") &
-  pid=$!
-  for _ in $(seq 1 200); do
-    wid=$(xdotool search --onlyvisible --name '^Install$' 2>/dev/null | head -1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  if [ -z "$wid" ]; then
-    fail "$name: the dialog did not appear"
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    pid=
+  run_bg "$name" env -C "$from" "$wine" "$exe"
+  if ! wid=$(wait_window '^Install$' 20); then
+    fail "$name: the dialog did not appear$(said "$name")"
+    stop_bg "$name"
     return
   fi
   sleep 0.5
@@ -66,28 +46,20 @@ run_case() {
       xdotool click 1
       ;;
   esac
-  for _ in $(seq 1 150); do
-    [ -s "$dir/exit-code" ] && break
-    sleep 0.1
-  done
-  if [ ! -s "$dir/exit-code" ]; then
+  if ! wait_exit "$name" 15; then
     fail "$name: Install.exe did not end after $action"
-    kill "$pid" 2>/dev/null || true
-  elif [ "$(cat "$dir/exit-code")" != 0 ]; then
-    fail "$name: exit code $(cat "$dir/exit-code"), expected 0"
+    stop_bg "$name"
+  elif [ "$(exit_code "$name")" != 0 ]; then
+    fail "$name: exit code $(exit_code "$name"), expected 0"
   elif [ "$source" != without-file ] && ! installed; then
     fail "$name: the saver was not copied into the system directory"
-  elif [ "$source" = release ] && ! cmp -s "$release/Morvessantique.scr" \
-         "$(find "$WINEPREFIX/drive_c/windows" -maxdepth 2 -name Morvessantique.scr | head -1)"; then
+  elif [ "$source" = release ] && ! cmp -s "$release/Morvessantique.scr" "$(installed_saver | head -1)"; then
     fail "$name: the installed saver differs from the one in $release"
   elif [ "$source" = without-file ] && installed; then
     fail "$name: something was installed without a source file"
   else
-    echo "ok: $name"
-    passes=$((passes + 1))
+    pass "$name"
   fi
-  wait "$pid" 2>/dev/null || true
-  pid=
 }
 
 if [ -n "$release" ]; then
@@ -98,6 +70,4 @@ else
   run_case missing-source-then-Escape without-file Escape
   run_case missing-source-then-click without-file click
 fi
-
-echo "$passes passed, $failures failed"
-[ "$failures" = 0 ]
+finish

@@ -38,4 +38,4 @@ for args in "/p 0" "/p:$hwnd" "/x" "/p 4294967295"; do
     pass "'$args' ends with -1 and shows nothing"
   fi
 done
-saver_finish
+finish

@@ -70,4 +70,4 @@ fi
 for n in normal fast; do
   [ "$(exit_code "$n")" = 0 ] || fail "the $n run ended with '$(exit_code "$n")', expected 0"
 done
-saver_finish
+finish

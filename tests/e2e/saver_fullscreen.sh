@@ -13,7 +13,7 @@ center_pointer
 start first "$scr" /s
 if ! wait_saver first 30; then
   fail "/s: $why"
-  saver_finish
+  finish
   exit
 fi
 
@@ -68,4 +68,4 @@ elif [ "$(exit_code first)" != 0 ]; then
 else
   pass "a key press ends the saver with 0"
 fi
-saver_finish
+finish

@@ -21,21 +21,24 @@ hex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
 repeat() { printf "%${2}s" '' | tr ' ' "$1"; }
 faults() { xdotool search --name 'Program Error|Wine Debugger|winedbg' >/dev/null 2>&1; }
 
-# host NAME LIFETIME_MS: a window in a process of its own; its handle goes to $hwnd.
-# A host that ends without reporting its window (seen once on a busy 64-bit Wine) is
-# started a second time: it is the stage, not what is tested.
+# host NAME LIFETIME_MS: a window in a process of its own, titled
+# "Morvessantique hostile host NAME"; its handle goes to $hwnd.
+# A host that does not report its window (seen once on a busy 64-bit Wine) is
+# started a second time, once the first attempt has ended: it is the stage, not
+# what is tested, and the second must not read what the first writes late.
 host() {
   local i try
   hwnd=
   for try in 1 2; do
-    start "$1" "$host" MorvHostileHost "Morvessantique hostile host" 120 90 "$2"
+    [ "$try" = 1 ] || stop_bg "$1"
+    start "$1" "$host" MorvHostileHost "Morvessantique hostile host $1" 120 90 "$2"
     for i in $(seq 1 300); do
       hwnd=$(head -1 "$work/$1.out" 2>/dev/null | tr -d '\r')
       [ -n "$hwnd" ] && return 0
       [ -s "$work/$1.exit" ] && break
       sleep 0.1
     done
-    echo "the host $1 did not report its window (exit code '$(exit_code "$1")'$(saver_said "$1"))"
+    echo "the host $1 did not report its window (exit code '$(exit_code "$1")'$(said "$1"))"
   done
 }
 
@@ -86,12 +89,12 @@ expect() {
 }
 
 # Unusable lines: -1 at once, nothing shown.
-host live 60000
+host live 300000
 live=$hwnd
 host gone 1500
 gone=$hwnd
 wait_exit gone 20 || fail "the short-lived host did not end"
-[ -n "$live" ] && [ -n "$gone" ] || { fail "no host windows"; saver_finish; exit; }
+[ -n "$live" ] && [ -n "$gone" ] || { fail "no host windows"; finish; exit; }
 i=0
 while IFS='|' read -r what tail; do
   i=$((i + 1))
@@ -115,8 +118,10 @@ EOF
 # Usable lines that look odd: the grammar's own outcome, no fault.
 # A handle beyond 32 bits that wraps to a live window, one behind 3000 zeros,
 # and a preview switch after a mix of separators with another switch behind it.
+# Once the preview runs inside its host (made, and its process waiting for input),
+# the host is closed, and the preview must end with it.
 for i in 1 2 3; do
-  host "phost$i" 8000
+  host "phost$i" 180000
   case $i in
     1) what="/p with the host's handle plus 2^32" tail="/p $((hwnd + 4294967296))" ;;
     2) what="/p with 3000 leading zeros" tail="/p $(repeat 0 3000)$hwnd" ;;
@@ -125,10 +130,12 @@ for i in 1 2 3; do
   run "preview$i" "$what" "$tail"
   ok=
   for _ in $(seq 1 150); do
-    grep -q '^child WindowsScreenSaverClass|Preview|' "$work/phost$i.out" 2>/dev/null && { ok=1; break; }
+    grep -q '^child WindowsScreenSaverClass|Preview|.*|ready' "$work/phost$i.out" 2>/dev/null &&
+      { ok=1; break; }
     sleep 0.1
   done
-  [ -n "$ok" ] || fail "$what: no preview appeared inside the host"
+  [ -n "$ok" ] || fail "$what: no preview running inside the host: $(grep child "$work/phost$i.out" | tail -1)"
+  "$wine" "$probe" close "Morvessantique hostile host phost$i" >/dev/null
   expect "preview$i" 0 shown
 done
 
@@ -155,4 +162,4 @@ if wait_window '^Screen Saver$' 30 >/dev/null; then
 else
   fail "/s with more switches: no full-screen window"
 fi
-saver_finish
+finish

@@ -1,7 +1,13 @@
 # Shared by the saver's end-to-end scripts (sourced). They run inside a Wine
 # session with a display (scripts/wine-session.sh: MORV_WINE, WINEPREFIX, DISPLAY)
-# and drive Morvessantique.scr from outside, as Windows would.
+# and drive Morvessantique.scr from outside, as Windows would. The counting, the
+# background runs and their end come from tests/support/script_lib.sh.
 
+. "$(dirname "${BASH_SOURCE[0]}")/../support/script_lib.sh"
+
+# saver_require_session: skips (77) outside a Wine session with a display, before
+# anything runs; else $wine, $work and the cleanup of script_begin, which also ends
+# the session's Windows programs that this script started.
 saver_require_session() {
   if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ] || ! command -v xdotool >/dev/null ||
      ! command -v import >/dev/null; then
@@ -9,60 +15,44 @@ saver_require_session() {
     exit 77
   fi
   wine=${MORV_WINE:-wine}
-  work=$(mktemp -d /tmp/morv-saver-e2e.XXXXXX)
-  pids=()
-  failures=0
-  passes=0
-  trap saver_cleanup EXIT
+  # The saver is also started by programs (the outside probe), not only by start.
+  wine_programs=(Morvessantique.scr)
+  script_begin saver-e2e
+  at_exit end_wine_leftovers
 }
 
-saver_cleanup() {
-  local p
-  # The Wine process is a child of the subshell that waits for it; a saver left behind a
-  # box would otherwise keep the test's output open until ctest's limit.
-  for p in "${pids[@]}"; do
-    pkill -P "$p" 2>/dev/null || true
-    kill "$p" 2>/dev/null || true
-  done
-  [ -n "${MORV_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
-}
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; passes=$((passes + 1)); }
-
-saver_finish() {
-  echo "$passes passed, $failures failed"
-  [ "$failures" -eq 0 ]
-}
-
-# start NAME ARGS...: runs the program in the background; its exit code lands in $work/NAME.exit
-# (also when the caller runs under set -e, which a failing program would otherwise end first).
+# start NAME PROGRAM ARGS...: the Windows program under Wine, as run_bg runs a command.
 start() {
   local name=$1
   shift
-  rm -f "$work/$name.exit"
-  ( status=0; "$wine" "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
-    echo "$status" >"$work/$name.exit" ) &
-  pids+=($!)
+  wine_programs+=("$(basename "$1")")
+  run_bg "$name" "$wine" "$@"
 }
 
-# wait_exit NAME SECONDS: 0 once the program has ended within the time.
-wait_exit() {
-  local name=$1 tenths=$(($2 * 10)) i
-  for ((i = 0; i < tenths; i++)); do
-    [ -s "$work/$name.exit" ] && return 0
-    sleep 0.1
+# wine_leftovers: the Wine processes of this prefix that run one of wine_programs.
+# A program that a Windows program starts is not below it among the Linux processes
+# (Wine hands it to init), so the end of run_bg's programs does not reach it.
+wine_leftovers() {
+  local environ p command name
+  for environ in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
+    p=${environ#/proc/}
+    p=${p%/environ}
+    # Wine's loader, not a script or tool that merely names the program.
+    case $(readlink "/proc/$p/exe" 2>/dev/null) in */wine*) ;; *) continue ;; esac
+    command=$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null) || continue
+    for name in "${wine_programs[@]}"; do
+      case $command in *"$name"*) alive "$p" && echo "$p"; break ;; esac
+    done
   done
-  return 1
 }
 
-exit_code() { cat "$work/$1.exit" 2>/dev/null; }
-
-# saver_said NAME: what the program (or Wine starting it) wrote to stderr, its last lines.
-saver_said() {
-  if [ -s "$work/$1.err" ]; then
-    printf '; it said: %s' "$(tail -n 3 "$work/$1.err" | tr '\n' ' ')"
-  fi
+end_wine_leftovers() {
+  local left=()
+  mapfile -t left < <(wine_leftovers)
+  [ ${#left[@]} -eq 0 ] && return 0
+  echo "ending ${#left[@]} Windows program(s) left running: $(for p in "${left[@]}"; do
+    tr -s '\0 ' ' ' <"/proc/$p/cmdline" 2>/dev/null; done)"
+  end_processes "${left[@]}"
 }
 
 # wait_window REGEX SECONDS: prints the id of the first visible X window whose name matches.
@@ -89,7 +79,7 @@ wait_saver() {
   for ((i = 0; i < tenths; i++)); do
     xdotool search --onlyvisible --name '^Screen Saver$' >/dev/null 2>&1 && return 0
     if [ -s "$work/$name.exit" ]; then
-      why="the saver ended with $(exit_code "$name") before its window appeared$(saver_said "$name")"
+      why="the saver ended with $(exit_code "$name") before its window appeared$(said "$name")"
       return 1
     fi
     box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -1 || true)
@@ -121,8 +111,6 @@ shoot() {
     import -window root "$1" 2>/dev/null
   fi
 }
-
-now_ms() { date +%s%3N; }
 
 # rooted_vertical COUNT WxH+X+Y WIDTH HEIGHT: 0 when the fern-coloured box reaches the
 # bottom edge and is centred left to right, as the vertical fern is.

@@ -30,7 +30,7 @@ if [ "$(probe lock-setting; echo $?)" != 0 ]; then
   echo "FAIL: cannot lock the setting's key"
   exit 1
 fi
-trap 'probe unlock-setting >/dev/null; saver_cleanup' EXIT
+at_exit 'probe unlock-setting >/dev/null'
 if "$wine" reg add "$key" /v 'Fast Madness' /t REG_BINARY /d 01 /f >/dev/null 2>&1; then
   echo "FAIL: the locked key still takes a value"
   exit 1
@@ -39,7 +39,7 @@ fi
 start config "$scr" /c
 if ! wait_window '^Morvessantique$' 30 >/dev/null; then
   fail "/c: no configuration dialog"
-  saver_finish
+  finish
   exit
 fi
 [ "$(probe checked Morvessantique $box)" = 0 ] || fail "the box starts checked"
@@ -86,4 +86,4 @@ if wait_window '^Morvessantique$' 30 >/dev/null; then
 else
   fail "/c: no second configuration dialog"
 fi
-saver_finish
+finish

@@ -9,33 +9,32 @@ set -uo pipefail
 scr=$1
 tool=$2
 . "$(dirname "$0")/saver_lib.sh"
-. "$(dirname "$0")/../../scripts/wine-session.sh"  # morv_xvfb_start
+. "$(dirname "$0")/../../scripts/xvfb.sh"
 saver_require_session
 sizes=(800x600 640x480)
 places=(800x600+0+0 640x480+800+0)
 
-own_prefix= xephyr_pid= xvfb_pid=
-trap 'saver_cleanup; [ -n "$own_prefix" ] && WINEPREFIX=$own_prefix wineserver -k >/dev/null 2>&1
-      kill $xephyr_pid $xvfb_pid 2>/dev/null; true' EXIT
 skip() { echo "SKIP: no display with two monitors: $*"; exit 77; }
 
 command -v Xephyr >/dev/null || skip "no Xephyr (package xserver-xephyr)"
 morv_xvfb_start 1600x800x24 "$work/xvfb.log" || skip "no Xvfb for the Xephyr to run in"
-xvfb_pid=$morv_xvfb_pid
-Xephyr -displayfd 3 +xinerama -extension RANDR -screen 800x600 -screen 640x480 -no-host-grab \
-  -nolisten tcp 3>"$work/xephyr.display" >"$work/xephyr.log" 2>&1 &
-xephyr_pid=$!
+at_exit morv_xvfb_stop
+# The nested server takes the same cookie as the one it runs in.
+cookie=$(xauth -f "$morv_xvfb_auth" list | awk 'NR == 1 { print $3 }')
+run_bg xephyr Xephyr -displayfd 3 -auth "$morv_xvfb_auth" +xinerama -extension RANDR \
+  -screen 800x600 -screen 640x480 -no-host-grab -nolisten tcp 3>"$work/xephyr.display"
 for _ in $(seq 1 100); do
-  grep -q '^[0-9]' "$work/xephyr.display" 2>/dev/null || ! kill -0 "$xephyr_pid" 2>/dev/null && break
+  grep -q '^[0-9]' "$work/xephyr.display" 2>/dev/null || [ -s "$work/xephyr.exit" ] && break
   sleep 0.1
 done
-grep -q '^[0-9]' "$work/xephyr.display" || skip "Xephyr did not start: $(tail -1 "$work/xephyr.log")"
+grep -q '^[0-9]' "$work/xephyr.display" || skip "Xephyr did not start$(said xephyr)"
 export DISPLAY=":$(head -1 "$work/xephyr.display")"
+xauth -q -f "$morv_xvfb_auth" add "$DISPLAY" . "$cookie"
 heads=$(xdpyinfo -ext XINERAMA | grep -c 'head #')
 [ "$heads" = 2 ] || skip "Xephyr shows $heads Xinerama heads"
 # A prefix of its own, so that its wineserver starts on this display.
-own_prefix=$work/prefix
-export WINEPREFIX=$own_prefix
+export WINEPREFIX=$work/prefix
+at_exit 'wineserver -k >/dev/null 2>&1; true'
 "$wine" wineboot -i >"$work/wineboot.log" 2>&1
 wineserver -w
 
@@ -50,7 +49,7 @@ for size in "${sizes[@]}"; do
 done
 
 start saver "$scr" /s
-wait_saver saver 60 || { fail "/s on two monitors: $why"; saver_finish; exit; }
+wait_saver saver 60 || { fail "/s on two monitors: $why"; finish; exit; }
 for fern in vertical horizontal; do
   deadline=$(($(now_ms) + 60000)) seen=
   while [ -z "$seen" ] && [ "$(now_ms)" -lt "$deadline" ] && [ ! -s "$work/saver.exit" ]; do
@@ -66,8 +65,8 @@ for fern in vertical horizontal; do
   if [ -n "$seen" ]; then
     pass "both monitors show the tool's pictures of their finished $fern ferns (tick $tick)"
   else
-    fail "never both monitors the tool's $fern pictures of tick $tick: ${differ[0]:-?} pixels differ on ${places[0]}, ${differ[1]:-?} on ${places[1]}$(saver_said saver)"
+    fail "never both monitors the tool's $fern pictures of tick $tick: ${differ[0]:-?} pixels differ on ${places[0]}, ${differ[1]:-?} on ${places[1]}$(said saver)"
   fi
 done
 xdotool key space
-saver_finish
+finish

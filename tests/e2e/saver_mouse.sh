@@ -11,10 +11,20 @@ center_pointer
 start saver "$scr" /s
 if ! wait_saver saver 30; then
   fail "/s: $why"
-  saver_finish
+  finish
   exit
 fi
-sleep 4  # past the precomputation and its dialog
+# Past the precomputation: while it runs, its progress dialog puts a moved pointer
+# back in the middle, so a move would not count. The first fern pixels mean it is over.
+read -r W H < <(xdpyinfo | awk '/dimensions:/ {split($2, a, "x"); print a[1], a[2]}')
+drawing=
+for _ in $(seq 1 60); do
+  shoot "$work/shot.png"
+  read -r count box < <(shot_stats "$work/shot.png")
+  rooted_vertical "${count:-0}" "$box" "$W" "$H" && { drawing=1; break; }
+  sleep 0.5
+done
+[ -n "$drawing" ] || fail "no fern drawn within 30 s of the saver's window"
 
 xdotool mousemove_relative -- 2 1
 sleep 2
@@ -32,4 +42,4 @@ elif [ "$(exit_code saver)" != 0 ]; then
 else
   pass "a 10-pixel move ends the saver with 0"
 fi
-saver_finish
+finish

@@ -8,9 +8,9 @@ scr=$1
 . "$(dirname "$0")/saver_lib.sh"
 saver_require_session
 
-. "$(dirname "$0")/../../scripts/wine-session.sh"
+. "$(dirname "$0")/../../scripts/xvfb.sh"
 morv_xvfb_start 800x600x24 "$work/xvfb.log" -extension GLX || exit 1
-trap 'saver_cleanup; kill $morv_xvfb_pid 2>/dev/null' EXIT
+at_exit morv_xvfb_stop
 
 start saver "$scr" /s
 box=
@@ -21,7 +21,7 @@ for _ in $(seq 1 300); do
 done
 if [ -z "$box" ]; then
   fail "no \"Error\" box appeared (the saver ended with '$(exit_code saver)')"
-  saver_finish
+  finish
   exit
 fi
 if xdotool search --onlyvisible --name '^Screen Saver$' >/dev/null 2>&1; then
@@ -43,4 +43,4 @@ elif [ "$(exit_code saver)" != 255 ]; then
 else
   pass "once the box is dismissed the saver ends with -1"
 fi
-saver_finish
+finish

@@ -4,15 +4,16 @@
 # ignores input, and ends with 0 when the parent goes. (What the child draws is
 # not looked at: Wine shows nothing of a child window that belongs to another
 # process, whatever that child paints, so the host reports its children instead.)
-#   saver_preview.sh SAVER_SCR TEST_HOST_EXE
+#   saver_preview.sh SAVER_SCR TEST_HOST_EXE OUTSIDE_PROBE_EXE
 set -uo pipefail
 scr=$1
 host=$2
+probe=$3
 . "$(dirname "$0")/saver_lib.sh"
 saver_require_session
 
-# The host closes its window by itself after 25 s.
-start host "$host" MorvPreviewHost "Morvessantique preview host" 320 240 25000
+# The host's window stays until the script closes it (at most 3 minutes).
+start host "$host" MorvPreviewHost "Morvessantique preview host" 320 240 180000
 for _ in $(seq 1 300); do
   [ -s "$work/host.out" ] || [ -s "$work/host.exit" ] && break
   sleep 0.1
@@ -20,15 +21,15 @@ done
 hwnd=$(head -1 "$work/host.out" 2>/dev/null | tr -d '\r')
 wid=$(wait_window '^Morvessantique preview host$' 20 || true)
 if [ -z "$hwnd" ] || [ -z "$wid" ]; then
-  fail "the preview host did not come up (exit code '$(exit_code host)'$(saver_said host))"
-  saver_finish
+  fail "the preview host did not come up (exit code '$(exit_code host)'$(said host))"
+  finish
   exit
 fi
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 area="${WIDTH}x${HEIGHT}+${X}+${Y}"
 
 start preview "$scr" /p "$hwnd"
-wanted="child WindowsScreenSaverClass|Preview|0,0,320,240"
+wanted="child WindowsScreenSaverClass|Preview|0,0,320,240|ready"
 inside=0
 for _ in $(seq 1 200); do
   if grep -qF "$wanted" "$work/host.out"; then
@@ -61,6 +62,7 @@ else
 fi
 
 # The host's window goes, and with it the preview.
+"$wine" "$probe" close "Morvessantique preview host" >/dev/null
 if ! wait_exit preview 40; then
   fail "the preview did not end with its parent"
 elif [ "$(exit_code preview)" != 0 ]; then
@@ -68,4 +70,4 @@ elif [ "$(exit_code preview)" != 0 ]; then
 else
   pass "the preview ends with 0 when its parent is destroyed"
 fi
-saver_finish
+finish

@@ -19,43 +19,38 @@ key='HKCU\Software\Quillane\Morvessantique'
 warmup_s=30
 [ "$seconds" -ge $((warmup_s + 40)) ] || { echo "FAIL: a soak needs at least $((warmup_s + 40)) s"; exit 1; }
 
-# The Linux process of the Windows program started by `start`: a descendant of
-# the subshell that runs Wine's loader and whose command line names the .scr.
+# saver_unix_pid NAME: the Linux process of the Windows program started as NAME: the
+# process Wine's loader became, or one below it, whose command line names the .scr.
 saver_unix_pid() {
-  local queue=("$1") p c
-  while [ ${#queue[@]} -gt 0 ]; do
-    p=${queue[0]}
-    queue=("${queue[@]:1}")
+  local first p
+  first=$(cat "$work/$1.pid") || return 1
+  for p in "$first" $(descendants "$first"); do
     if readlink "/proc/$p/exe" 2>/dev/null | grep -q 'wine' &&
        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q 'Morvessantique\.scr'; then
       echo "$p"
       return 0
     fi
-    for c in $(grep -H '^PPid:' /proc/[0-9]*/status 2>/dev/null |
-               awk -v p="$p" '$2 == p { split($1, a, "/"); print a[3] }'); do
-      queue+=("$c")
-    done
   done
   return 1
 }
 
 "$wine" reg add "$key" /v 'Fast Madness' /t REG_BINARY /d 01 /f >/dev/null 2>&1
 restore_setting() { "$wine" reg delete "$key" /v 'Fast Madness' /f >/dev/null 2>&1 || true; }
+at_exit restore_setting
 
 center_pointer
 start soak "$scr" /s
 if ! wait_window '^Screen Saver$' 30 >/dev/null; then
   fail "/s: no full-screen window appeared"
-  restore_setting
-  saver_finish
+  finish
   exit
 fi
 upid=
 for _ in $(seq 1 50); do
-  upid=$(saver_unix_pid "${pids[-1]}") && break
+  upid=$(saver_unix_pid soak) && break
   sleep 0.1
 done
-[ -n "$upid" ] || { fail "the saver's Wine process was not found"; restore_setting; saver_finish; exit; }
+[ -n "$upid" ] || { fail "the saver's Wine process was not found"; finish; exit; }
 
 samples="$work/samples"
 echo "t_s rss_kb vsz_kb gdi user handles windows" >"$samples"
@@ -126,5 +121,4 @@ if [ -z "$ended" ]; then
     pass "a key press ends the saver with 0 after the soak"
   fi
 fi
-restore_setting
-saver_finish
+finish

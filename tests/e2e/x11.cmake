@@ -2,7 +2,7 @@
 # daemon test with the real XScreenSaver), and its Debian package. Under the
 # sanitizers only the scripts that run the program directly, without leak
 # checking: Mesa's driver leaks a few bytes of its own when it is unloaded.
-if(MORV_WINDOWS OR NOT TARGET morvessantique)
+if(MORV_WINDOWS)
   return()
 endif()
 find_package(X11 REQUIRED)
@@ -17,7 +17,7 @@ foreach(_name IN LISTS _morv_x11_e2e)
            COMMAND bash ${MORV_E2E_TESTS}/x11_${_name}.sh $<TARGET_FILE:morvessantique>
                    $<TARGET_FILE:x11_test_window> $<TARGET_FILE:morvessantique-tool>)
   # Each script bounds its own waits; the limit only guards against the unforeseen.
-  set_tests_properties(x11_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
+  set_tests_properties(x11_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 LABELS e2e)
   if(MORV_SANITIZE)
     set_tests_properties(x11_${_name}_e2e PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   endif()

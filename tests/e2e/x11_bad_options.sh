@@ -35,7 +35,6 @@ expect() {
 }
 
 expect 2 -- -bogus
-expect 2 -- -fast -fast
 expect 2 -- --window-id
 expect 2 -- -window-id 12abc
 expect 2 -- -window-id 0
@@ -49,4 +48,4 @@ expect 1 DISPLAY=:1999 -- -fast
 
 stats=$(fern_shot "$work/after.png")
 [ "${stats%% *}" = 0 ] && pass "nothing drawn" || fail "something was drawn: $stats"
-saver_finish
+finish

@@ -1,77 +1,21 @@
 # Shared by the Linux display mode's end-to-end scripts (sourced): a private Xvfb
 # for each script, screenshots, and the program started in the background.
-. "$(dirname "${BASH_SOURCE[0]}")/saver_lib.sh"  # fail, pass, shoot, shot_stats
+. "$(dirname "${BASH_SOURCE[0]}")/saver_lib.sh"  # script_lib.sh, shoot, shot_stats, wait_window
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
 
-# x11_session WIDTHxHEIGHT: skips (77) without the tools; else starts Xvfb on the
-# first free display from :150 (the Wine sessions take the lowest free numbers), with a
-# black root and no access control (so that a second user can draw on it), and
-# sets DISPLAY and $work. An EXIT trap ends it all.
+# x11_session WIDTHxHEIGHT [COMMAND...]: skips (77) without the tools X needs and
+# the COMMANDs the script names, before anything runs; else starts a private Xvfb
+# with a black root and sets DISPLAY, XAUTHORITY and $work. Everything ends at exit.
 x11_session() {
-  local n i needed
-  for needed in Xvfb xdpyinfo xdotool import convert compare; do
+  local size=$1 needed
+  shift
+  for needed in Xvfb xauth xdpyinfo xdotool import convert compare "$@"; do
     command -v "$needed" >/dev/null || { echo "SKIP: needs $needed"; exit 77; }
   done
-  work=$(mktemp -d /tmp/morv-x11-e2e.XXXXXX)
+  script_begin x11-e2e
   chmod 755 "$work"
-  pids=()
-  failures=0
-  passes=0
-  trap x11_cleanup EXIT
-  for n in $(seq 150 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    # Xvfb writes the number to fd 3 once it listens; when another run took the
-    # display first, it ends instead, and the next number is tried.
-    : >"$work/display"
-    Xvfb ":$n" -screen 0 "$1x24" -nolisten tcp -ac -br -displayfd 3 3>"$work/display" \
-      >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for i in $(seq 1 100); do
-      if [ -s "$work/display" ]; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$xvfb_pid" 2>/dev/null
-    xvfb_pid=
-  done
-  echo "FAIL: no Xvfb display free from :150 to :199"
-  exit 1
-}
-
-x11_cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
-  [ -n "${MORV_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
-}
-
-# run_bg NAME COMMAND...: runs it in the background; its process id lands in
-# $work/NAME.pid and, once it has ended, its exit code in $work/NAME.exit.
-run_bg() {
-  local name=$1
-  shift
-  rm -f "$work/$name.exit" "$work/$name.pid"
-  (
-    "$@" >"$work/$name.out" 2>"$work/$name.err" &
-    echo $! >"$work/$name.pid"
-    wait $!
-    echo $? >"$work/$name.exit"
-  ) &
-  pids+=($!)
-  wait_file "$work/$name.pid" 5
-  pids+=("$(cat "$work/$name.pid")")
-}
-
-# wait_file FILE SECONDS: 0 once FILE has content.
-wait_file() {
-  local i
-  for ((i = 0; i < $2 * 10; i++)); do
-    [ -s "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
+  morv_xvfb_start "${size}x24" "$work/xvfb.log" -br || { echo "FAIL: no Xvfb"; exit 1; }
+  at_exit morv_xvfb_stop
 }
 
 # fern_shot FILE [WxH+X+Y]: a screenshot; prints "COUNT W H X Y" of its fern-coloured

@@ -6,10 +6,8 @@
 #   x11_package.sh BUILD_DIR
 set -uo pipefail
 build=$1
-work=$(mktemp -d /tmp/morv-x11-package.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/script_lib.sh"
+script_begin x11-package
 hack=usr/libexec/xscreensaver/morvessantique
 xml=usr/share/xscreensaver/config/morvessantique.xml
 
@@ -34,7 +32,7 @@ for lib in $(readelf -d "$build/x11/morvessantique" | sed -n 's/.*(NEEDED).*\[\(
     [ -n "$owner" ] && break
   done
   case ", $depends," in
-    *", $owner "* | *", $owner,"*) echo "$lib: $owner declared" ;;
+    *", $owner "* | *", $owner,"*) pass "$lib: $owner declared" ;;
     *) fail "$lib comes from '${owner:-no package}', which Depends ($depends) does not name" ;;
   esac
 done
@@ -44,13 +42,18 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 # The scratch root has no libraries: their presence is what the check above is for.
 if dpkg --root="$root" --log=/dev/null --force-depends -i "$deb" >"$work/dpkg.log" 2>&1 &&
-   [ -x "$root/$hack" ] && [ -f "$root/$xml" ] &&
-   "$root/$hack" -help >/dev/null; then
-  echo "installs: /$hack and /$xml"
+   [ -x "$root/$hack" ] && [ -f "$root/$xml" ]; then
+  pass "installs: /$hack and /$xml"
 else
   cat "$work/dpkg.log"
   fail "dpkg -i into a scratch root"
 fi
+# The program says the version of the package it came in (without epoch or revision).
+version=$(dpkg-deb -f "$deb" Version)
+version=${version#*:}
+version=${version%-*}
+said=$("$root/$hack" --version 2>&1)
+[ "$said" = "morvessantique $version" ] || fail "--version says '$said', the package $version"
 
 # What xscreensaver-settings reads: the name, a description, "Fast Madness" as -fast.
 python3 - "$root/$xml" <<'PY' || fail "settings description"
@@ -62,4 +65,4 @@ boxes = [(b.get("_label"), b.get("arg-set")) for b in saver.iter("boolean")]
 assert boxes == [("Fast Madness", "-fast")], boxes
 print("settings description:", saver.get("_label"), boxes)
 PY
-[ "$failures" -eq 0 ]
+finish

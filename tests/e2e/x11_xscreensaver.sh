@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
 # The display mode under the real XScreenSaver daemon. The daemon runs display
 # modes only for an ordinary user (as root it shows "XScreenSaver: Don't log in
-# as root."), so as root the daemon runs as a test user made for it. Activation
-# shows a fern growing upward from the bottom middle of the screen;
-# deactivation ends the program without X errors.
+# as root."), so as root the daemon runs as a system user made for this run and
+# removed at its end. Activation shows a fern growing upward from the bottom
+# middle of the screen; deactivation ends the program without X errors.
 #   x11_xscreensaver.sh MORVESSANTIQUE
 set -uo pipefail
 bin=$1
 . "$(dirname "$0")/x11_lib.sh"
-for needed in xscreensaver xscreensaver-command setpriv; do
-  command -v "$needed" >/dev/null || { echo "SKIP: needs $needed"; exit 77; }
-done
-x11_session 640x480
+x11_session 640x480 xscreensaver xscreensaver-command setpriv
 
 mkdir -p "$work/home" "$work/bin"
 install -m 755 "$bin" "$work/bin/morvessantique"
@@ -27,35 +24,50 @@ mode: one
 selected: 0
 programs: "Morvessantique" $work/bin/morvessantique --root \n
 CONF
+cp "$XAUTHORITY" "$work/home/.Xauthority"
 as_user=()
 if [ "$(id -u)" = 0 ]; then
-  user=morvessantique-test
-  # Made once and kept: later runs (or one running beside this) find it there.
-  id -u "$user" >/dev/null 2>&1 ||
-    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
-    id -u "$user" >/dev/null 2>&1 || { echo "FAIL: cannot create the user $user"; exit 1; }
+  # One user per run, named after the script's process: runs beside each other (other
+  # worktrees, a chroot) never share one, so none removes another's. Users of runs
+  # that were killed before their cleanup are removed here.
+  for old in $(getent passwd | awk -F: '/^morvessantique-test-[0-9]+:/ { print $1 }'); do
+    [ -e "/proc/${old##*-}" ] || userdel "$old" 2>/dev/null || true
+  done
+  user=morvessantique-test-$$
+  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" ||
+    { echo "FAIL: cannot create the user $user"; exit 1; }
+  at_exit "userdel $user"  # says why if it cannot, and fails the script
   chown -R "$user:" "$work/home"
   as_user=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups)
 fi
-as_user+=(env HOME="$work/home" DISPLAY="$DISPLAY")
+as_user+=(env HOME="$work/home" DISPLAY="$DISPLAY" XAUTHORITY="$work/home/.Xauthority")
 command_ok() { "${as_user[@]}" xscreensaver-command "$@" >>"$work/command.log" 2>&1; }
 
 "${as_user[@]}" xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
-pids+=($!)
+daemon=$!
+pids+=("$daemon")
 # The daemon answers once it has read its settings and grabbed the screen: on a loaded
 # machine that can take a while.
 for _ in $(seq 1 150); do command_ok -time && break; sleep 0.2; done
 command_ok -activate || fail "xscreensaver-command -activate: $(tail -1 "$work/command.log"); the daemon said: $(tail -3 "$work/daemon.log" | tr '\n' ' ')"
 
+# hack_pid: the display mode the daemon started, from /proc.
+hack_pid() {
+  local p
+  for p in $(descendants "$daemon"); do
+    [ "$(tr '\0' '\n' <"/proc/$p/cmdline" 2>/dev/null | head -1)" = "$work/bin/morvessantique" ] &&
+      echo "$p" && return 0
+  done
+  return 1
+}
 hack=
 for _ in $(seq 1 100); do
-  hack=$(pgrep -f "^$work/bin/morvessantique" | head -1)
-  [ -n "$hack" ] && break
+  hack=$(hack_pid) && break
   sleep 0.1
 done
 if [ -z "$hack" ]; then
   fail "the daemon did not start morvessantique: $(grep -i -m3 'root\|morvessantique' "$work/daemon.log")"
-  saver_finish
+  finish
   exit
 fi
 pass "the daemon runs: $(tr '\0' ' ' </proc/$hack/cmdline) with $(tr '\0' '\n' \
@@ -63,21 +75,32 @@ pass "the daemon runs: $(tr '\0' ' ' </proc/$hack/cmdline) with $(tr '\0' '\n' \
 # pids are ended at exit in order; the daemon's display mode is one of them.
 pids+=("$hack")
 
-# One depth level per 50 ms: the 640x480 fern takes 5.5 s to grow.
-if first=$(wait_fern "$work/first.png" 20 '$1 > 0'); then
-  read -r _ _ h1 _ top1 <<<"$first"
-  if later=$(wait_fern "$work/later.png" 20 "\$3 >= $h1 + 40 && \$5 < $top1"); then
-    read -r _ _ h2 _ top2 <<<"$later"
-    if [ $((top2 + h2)) -ne 480 ] || ! stem_at "$work/later.png" 320 476; then
-      fail "the fern does not stand on the bottom middle of the screen: $later"
-    else
-      pass "the fern grows upward from the bottom middle ($first, then $later)"
-    fi
+# One depth level per 50 ms: the 640x480 vertical fern grows for 5.5 s, and a cycle of
+# both ferns with their pauses takes about 20 s. Screenshots until two in a row show the
+# vertical fern standing on the bottom middle, the second larger and taller: growth seen
+# within one growing phase, wherever the first screenshot falls in the cycle.
+last= seen= grew=
+deadline=$(($(now_ms) + 45000))
+while [ -z "$grew" ] && [ "$(now_ms)" -lt "$deadline" ]; do
+  stats=$(fern_shot "$work/shot.png")
+  read -r count _ height _ top <<<"$stats"
+  if [ "$count" -gt 0 ] && [ $((top + height)) -eq 480 ] && stem_at "$work/shot.png" 320 476; then
+    seen=$stats
+    read -r last_count _ _ _ last_top <<<"${last:-0 0 0 0 0}"
+    [ -n "$last" ] && [ "$count" -gt "$last_count" ] && [ "$top" -lt "$last_top" ] &&
+      grew="$last, then $stats"
+    last=$stats
   else
-    fail "the fern did not grow: $first, then $later"
+    last=
   fi
+  sleep 0.2
+done
+if [ -n "$grew" ]; then
+  pass "the fern grows upward from the bottom middle ($grew)"
+elif [ -n "$seen" ]; then
+  fail "the fern stands on the bottom middle but was not seen growing: $seen"
 else
-  fail "no fern on the screen after activation: $(tail -3 "$work/daemon.log")"
+  fail "no fern standing on the bottom middle after activation: $stats; the daemon said: $(tail -3 "$work/daemon.log" | tr '\n' ' ')"
 fi
 
 command_ok -deactivate || fail "xscreensaver-command -deactivate"
@@ -93,4 +116,4 @@ else
   pass "-deactivate ends morvessantique without X errors"
 fi
 command_ok -exit
-saver_finish
+finish

@@ -1,12 +1,11 @@
 // libFuzzer target: morvessantique-tool's command line. The input is split at
-// each newline into the arguments after the program name.
+// each newline into the arguments after the program name (fuzz_argv.h).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
+#include "fuzz_argv.h"
 #include "tool_args.h"
 
 namespace {
@@ -22,47 +21,34 @@ bool IsAnimation(morv::ToolCommand command) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::vector<std::string> words(1);
-  for (std::size_t i = 0; i < size; ++i) {
-    if (data[i] == '\n') {
-      words.emplace_back();
-    } else {
-      words.back().push_back(static_cast<char>(data[i]));
-    }
-  }
-  // Each argument its own allocation, so ASan sees a read past any of them.
-  std::vector<std::vector<char>> storage;
-  storage.push_back({'t', 'o', 'o', 'l', '\0'});
-  for (const std::string& word : words) {
-    storage.emplace_back(word.begin(), word.end());
-    storage.back().push_back('\0');
-  }
-  std::vector<const char*> argv;
-  for (const std::vector<char>& arg : storage) argv.push_back(arg.data());
-  const int argc = static_cast<int>(argv.size());
+  const FuzzArgv args("tool", data, size);
 
   for (bool pngAvailable : {false, true}) {
-    morv::ToolArgs args;
-    const char* error = morv::ParseToolArgs(argc, argv.data(), pngAvailable, &args);
+    morv::ToolArgs parsed;
+    const char* error = morv::ParseToolArgs(args.argc(), args.argv(), pngAvailable, &parsed);
     if (error != nullptr) {
-      Require(args.command == morv::ToolCommand::Help && args.out == nullptr && args.width == 0);
+      Require(parsed.command == morv::ToolCommand::Help && parsed.out == nullptr &&
+              parsed.width == 0);
       continue;
     }
-    Require(pngAvailable || args.command != morv::ToolCommand::Png);
-    Require((args.command == morv::ToolCommand::Png) == (args.out != nullptr));
-    if (args.out != nullptr) Require(args.out[0] != '\0');
-    if (args.command == morv::ToolCommand::Help) continue;
-    Require(args.width >= 1 && args.width <= morv::MaxDimension);
-    Require(args.height >= 1 && args.height <= morv::MaxDimension);
-    Require(IsAnimation(args.command) || (args.ticks == 0 && !args.fast));
-    Require(args.ticks >= 0 && args.ticks <= morv::MaxTicks);
+    Require(pngAvailable || parsed.command != morv::ToolCommand::Png);
+    Require((parsed.command == morv::ToolCommand::Png) == (parsed.out != nullptr));
+    if (parsed.out != nullptr) Require(parsed.out[0] != '\0');
+    if (parsed.command == morv::ToolCommand::Help || parsed.command == morv::ToolCommand::Version) {
+      Require(parsed.width == 0 && parsed.out == nullptr);
+      continue;
+    }
+    Require(parsed.width >= 1 && parsed.width <= morv::MaxDimension);
+    Require(parsed.height >= 1 && parsed.height <= morv::MaxDimension);
+    Require(IsAnimation(parsed.command) || (parsed.ticks == 0 && !parsed.fast));
+    Require(parsed.ticks >= 0 && parsed.ticks <= morv::MaxTicks);
     // The size written back in its plain form reads as the same size.
     char size[32];
-    std::snprintf(size, sizeof size, "%dx%d", args.width, args.height);
+    std::snprintf(size, sizeof size, "%dx%d", parsed.width, parsed.height);
     int width = 0;
     int height = 0;
-    Require(morv::ParseSize(size, &width, &height) && width == args.width &&
-            height == args.height);
+    Require(morv::ParseSize(size, &width, &height) && width == parsed.width &&
+            height == parsed.height);
   }
   return 0;
 }

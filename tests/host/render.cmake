@@ -31,10 +31,12 @@ endif()
 if(MORV_WINDOWS)
   add_test(NAME tool_command_line_test
            COMMAND bash ${MORV_HOST_TESTS}/tool_test.sh --windows
-                   "${PROJECT_SOURCE_DIR}/tests/support/wine-run.sh $<TARGET_FILE:morvessantique-tool>")
+                   "${PROJECT_SOURCE_DIR}/tests/support/wine-run.sh $<TARGET_FILE:morvessantique-tool>"
+                   ${PROJECT_VERSION})
 else()
   add_test(NAME tool_command_line_test
-           COMMAND bash ${MORV_HOST_TESTS}/tool_test.sh --host $<TARGET_FILE:morvessantique-tool>)
+           COMMAND bash ${MORV_HOST_TESTS}/tool_test.sh --host $<TARGET_FILE:morvessantique-tool>
+                   ${PROJECT_VERSION})
 endif()
 set_tests_properties(tool_command_line_test PROPERTIES TIMEOUT 300)
 

@@ -3,8 +3,8 @@ set(MORV_HOST_TESTS ${CMAKE_CURRENT_LIST_DIR})
 morv_add_test(fern_store_test SOURCES ${MORV_HOST_TESTS}/segment_store_test.cpp LIBS morv_fern)
 morv_add_test(fern_generator_test SOURCES ${MORV_HOST_TESTS}/generator_test.cpp LIBS morv_fern)
 morv_add_test(fern_precompute_test SOURCES ${MORV_HOST_TESTS}/precompute_test.cpp LIBS morv_fern)
-include(${MORV_HOST_TESTS}/shell.cmake OPTIONAL)
-include(${MORV_HOST_TESTS}/render.cmake OPTIONAL)
+include(${MORV_HOST_TESTS}/shell.cmake)
+include(${MORV_HOST_TESTS}/render.cmake)
 
 # The ferns must not depend on x87 excess precision (the shipping 32-bit build's arithmetic).
 if(TARGET morv_fern_x87)
@@ -26,6 +26,11 @@ if(TARGET morv_fern_x87)
                      "$<TARGET_FILE:fern_dump_sse> --digest" "$<TARGET_FILE:fern_dump_x87> --digest"
                      800x600 1440x900 3000x2000 3840x2160 7680x4320)
   endif()
+endif()
+# The Linux display mode's command line (its grammar has no X in it).
+if(NOT MORV_WINDOWS)
+  morv_add_test(x11_options_test SOURCES ${MORV_HOST_TESTS}/x11_options_test.cpp
+                LIBS morv_x11_options)
 endif()
 morv_add_test(fern_precompute_methods_test SOURCES ${MORV_HOST_TESTS}/precompute_methods_test.cpp LIBS morv_fern TIMEOUT 900)
 

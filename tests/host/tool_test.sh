@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
-# tool_test.sh --host|--windows "TOOL COMMAND"
+# tool_test.sh --host|--windows "TOOL COMMAND" VERSION
 # Runs morvessantique-tool from outside as a user would. The command is word-split,
 # so it may start with an emulator (the Windows build runs under Wine). The
 # Windows build has no `png`: there it must be refused as a usage error.
 set -u
 mode=$1
 read -r -a tool <<<"$2"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+version=$3
+. "$(dirname "$0")/../support/script_lib.sh"
+script_begin tool-test
+tmp=$work
 
 # run ARGS...: the tool's stdout, stderr and exit code in $tmp/out, $tmp/err, $rc.
 run() {
@@ -34,16 +30,26 @@ one_error_line() {
 
 expect_usage_error() {
   run "$@"
-  [ "$rc" -eq 2 ] || fail "[$*] exit $rc, expected 2"
-  [ -s "$tmp/out" ] && fail "[$*] wrote to stdout"
-  one_error_line || fail "[$*] stderr is not one error line: $(cat "$tmp/err")"
+  if [ "$rc" -ne 2 ]; then
+    fail "[$*] exit $rc, expected 2"
+  elif [ -s "$tmp/out" ]; then
+    fail "[$*] wrote to stdout"
+  elif ! one_error_line; then
+    fail "[$*] stderr is not one error line: $(cat "$tmp/err")"
+  else
+    pass "[$*] usage error"
+  fi
 }
 
 expect_ok() {
   run "$@"
-  [ "$rc" -eq 0 ] || fail "[$*] exit $rc: $(cat "$tmp/err")"
-  [ -s "$tmp/err" ] && [ "$mode" = --host ] && fail "[$*] wrote to stderr: $(cat "$tmp/err")"
-  true
+  if [ "$rc" -ne 0 ]; then
+    fail "[$*] exit $rc: $(cat "$tmp/err")"
+  elif [ -s "$tmp/err" ] && [ "$mode" = --host ]; then
+    fail "[$*] wrote to stderr: $(cat "$tmp/err")"
+  else
+    pass "[$*] exit 0"
+  fi
 }
 
 # --- help ---------------------------------------------------------------------------------
@@ -51,6 +57,8 @@ expect_ok --help
 grep -q '^  trace WIDTHxHEIGHT TICKS \[--fast\]$' "$tmp/out" || fail "--help lacks trace"
 grep -q '^  png WIDTHxHEIGHT TICKS --out FILE \[--fast\]$' "$tmp/out" || fail "--help lacks png"
 grep -q '^  stats WIDTHxHEIGHT ' "$tmp/out" || fail "--help lacks stats"
+expect_ok --version
+[ "$(tr -d '\r' <"$tmp/out")" = "morvessantique-tool $version" ] || fail "--version: $(cat "$tmp/out")"
 
 # --- usage errors -------------------------------------------------------------------------
 expect_usage_error
@@ -132,6 +140,16 @@ expect_ok trace 640x480 393
 [ "$(sed -n '218103,218104p' "$tmp/out" | tr '\n' ' ')" = "clear color 230 255 0 " ] ||
   fail "tick 393 does not start the vertical fern again in the next colour"
 
+# A full disk is a failure, not a success with lost output.
+if [ "$mode" = --host ]; then
+  for args in "stats 64x48" "dump 64x48" "trace 64x48 5" "--help"; do
+    # shellcheck disable=SC2086  # the command and its arguments are separate words
+    "${tool[@]}" $args >/dev/full 2>"$tmp/err"
+    rc=$?
+    [ "$rc" -eq 1 ] && one_error_line || fail "[$args] to a full disk: exit $rc, $(cat "$tmp/err")"
+  done
+fi
+
 # --- png ----------------------------------------------------------------------------------
 if [ "$mode" = --host ]; then
   # Mesa's software rasteriser leaks a few bytes of its own when its display is
@@ -155,8 +173,4 @@ else
   [ -e "$tmp/w.png" ] && fail "the Windows png wrote a file"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all tool checks passed"
+finish

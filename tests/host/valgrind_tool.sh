@@ -6,9 +6,9 @@
 set -u
 tool=$1
 here=$(cd "$(dirname "$0")" && pwd)
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
+. "$here/../support/script_lib.sh"
+script_begin valgrind
+tmp=$work
 
 memcheck() {
   local label=$1
@@ -16,11 +16,10 @@ memcheck() {
   if valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
       --suppressions="$here/valgrind.supp" --keep-debuginfo=yes --num-callers=30 \
       "$tool" "$@" >/dev/null 2>"$tmp/log"; then
-    echo "ok: $label"
+    pass "$label"
   else
     cat "$tmp/log"
-    echo "FAIL: $label"
-    failures=$((failures + 1))
+    fail "$label"
   fi
 }
 
@@ -28,5 +27,5 @@ memcheck() {
 memcheck "trace 640x480 392" trace 640x480 392
 # The first 30 depth levels of the vertical fern through OpenGL on Mesa's offscreen surface, written out.
 memcheck "png 640x480 30" png 640x480 30 --out "$tmp/fern.png"
-[ -s "$tmp/fern.png" ] || { echo "FAIL: png wrote no picture"; failures=$((failures + 1)); }
-exit $((failures != 0))
+[ -s "$tmp/fern.png" ] || fail "png wrote no picture"
+finish

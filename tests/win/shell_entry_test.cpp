@@ -1,7 +1,7 @@
 // The saver's entry in a process of its own: ShellStart reads the real command
 // line, and the process ends with the mode's result or, after a fault that
 // escapes the mode, with the fault guard's code. The probe program is the
-// shell with a stand-in saver procedure (fakes/saver_probe.cpp); its "9x"
+// shell with a stand-in saver procedure (support/saver_probe.cpp); its "9x"
 // copy runs with Wine's Windows 98 version.
 #include <gtest/gtest.h>
 

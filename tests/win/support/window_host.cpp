@@ -4,7 +4,11 @@
 // Prints the window's handle as an unsigned decimal number, then keeps the
 // window until it is closed or the lifetime is over. Whenever its child windows
 // change (another program's preview, say) it prints one line per child:
-// "child <class>|<title>|<x>,<y>,<width>,<height>" and then "children <count>".
+// "child <class>|<title>|<x>,<y>,<width>,<height>|<state>" and then
+// "children <count>". The state is "ready" once the child's process has come to
+// wait for input (its window is made and its message loop runs), "starting" before:
+// a child is listed while it is still being created, and a parent that went then
+// would make its creation fail.
 //   shell_test_host saver-running [0|1]
 // Sets the platform's screen-saver-running state if a value is given, and
 // exits with the state as this fresh process reads it (Wine caches system
@@ -26,6 +30,16 @@ struct HostState {
 };
 HostState g_host;
 
+bool OwnerWaitsForInput(HWND child) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(child, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (process == nullptr) return false;
+  const bool waiting = WaitForInputIdle(process, 0) == 0;
+  CloseHandle(process);
+  return waiting;
+}
+
 BOOL CALLBACK AddChild(HWND child, LPARAM report) {
   char className[64] = {};
   char title[64] = {};
@@ -35,8 +49,9 @@ BOOL CALLBACK AddChild(HWND child, LPARAM report) {
   GetWindowRect(child, &r);
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
   char line[200];
-  std::snprintf(line, sizeof line, "child %s|%s|%ld,%ld,%ld,%ld\n", className, title, r.left, r.top,
-                r.right - r.left, r.bottom - r.top);
+  std::snprintf(line, sizeof line, "child %s|%s|%ld,%ld,%ld,%ld|%s\n", className, title, r.left,
+                r.top, r.right - r.left, r.bottom - r.top,
+                OwnerWaitsForInput(child) ? "ready" : "starting");
   *reinterpret_cast<std::string*>(report) += line;
   return TRUE;
 }

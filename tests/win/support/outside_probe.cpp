@@ -17,6 +17,9 @@
 //     a user's click would, without waiting for what the click opens.
 //   outside_probe checked TITLE CONTROL_ID
 //     Prints 1 when that check box is checked, 0 when not.
+//   outside_probe close TITLE
+//     Asks the top-level window with that title to close (WM_CLOSE), as its
+//     close box would, without waiting.
 //   outside_probe lock-setting | unlock-setting
 //     Gives HKCU\Software\Quillane\Morvessantique a security descriptor that
 //     lets everybody read it and nobody write it (creating the key if needed),
@@ -186,6 +189,16 @@ int Click(const char* title, const char* id) {
   return 0;
 }
 
+int Close(const char* title) {
+  const HWND window = FindWindowA(nullptr, title);
+  if (window == nullptr) {
+    std::printf("no window \"%s\"\n", title);
+    return 1;
+  }
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  return 0;
+}
+
 int Checked(const char* title, const char* id) {
   const HWND control = Control(title, id);
   if (control == nullptr) {
@@ -233,12 +246,14 @@ int main(int argc, char** argv) {
   if (command == "launch") return Launch(argc, argv);
   if (command == "click" && argc == 4) return Click(argv[2], argv[3]);
   if (command == "checked" && argc == 4) return Checked(argv[2], argv[3]);
+  if (command == "close" && argc == 3) return Close(argv[2]);
   if (command == "lock-setting") return SetSettingAccess(KEY_READ);
   if (command == "unlock-setting") {
     if (SetSettingAccess(KEY_ALL_ACCESS) != 0) return 1;
     return RegDeleteKeyA(HKEY_CURRENT_USER, SettingKeyPath) == ERROR_SUCCESS ? 0 : 1;
   }
   std::fprintf(stderr, "usage: outside_probe gui CLASS | launch SCR TIMEOUT_MS HEXTAIL | "
-                       "click TITLE ID | checked TITLE ID | lock-setting | unlock-setting\n");
+                       "click TITLE ID | checked TITLE ID | close TITLE | lock-setting | "
+                       "unlock-setting\n");
   return 2;
 }
