@@ -107,7 +107,7 @@ windows() {
   morv_wine_start
   . tests/e2e/saver_lib.sh
   saver_require_session
-  trap 'saver_cleanup; morv_wine_stop; rm -rf "$tmp"' EXIT
+  at_exit 'morv_wine_stop; rm -rf "$tmp"'
   wine_fonts
 
   # The progress dialog, from its first picture until it closes; the picture kept is the
@@ -121,7 +121,7 @@ windows() {
     id=$(window_of morvessantique.scr) && break
     sleep 0.05
   done
-  [ -n "$id" ] || { echo "no progress dialog$(saver_said saver)" >&2; return 1; }
+  [ -n "$id" ] || { echo "no progress dialog$(said saver)" >&2; return 1; }
   # (import waits for a mouse click instead when the window has just gone.)
   while [ "$n" -lt 1000 ] && timeout 5 import -window "$id" "$tmp/progress-$n.png" 2>/dev/null; do
     n=$((n + 1))

@@ -51,6 +51,18 @@ morv_wine_build() {
   fi
 }
 
+# morv_wine_unmanaged EXE...: Wine skips its wait for a window manager (about 2 s per
+# closed captioned window on a bare display) for these programs. For scripts that run
+# programs outside ctest; the tests take their settings from ctest's fixture.
+morv_wine_unmanaged() {
+  local exe
+  for exe in "$@"; do
+    "$MORV_WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f \
+      >/dev/null 2>&1 || true
+  done
+  wineserver -w
+}
+
 morv_wine_stop() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
   morv_xvfb_stop
