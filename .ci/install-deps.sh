@@ -28,6 +28,13 @@ for p in "${pkgs[@]}"; do
 done
 if ((${#missing[@]})); then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  apt-get update -q
+  # A mirror caught mid-sync serves an index that does not match its Release file; apt
+  # then keeps going without that index. Try again a little later, and if it still fails,
+  # go on: the install below says plainly if a package really cannot be had.
+  for try in 1 2 3; do
+    apt-get update -q && break
+    echo "install-deps: apt-get update failed (try $try of 3)" >&2
+    [ "$try" = 3 ] || sleep 20
+  done
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
