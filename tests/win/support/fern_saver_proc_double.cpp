@@ -7,12 +7,7 @@
 namespace morv {
 
 LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG m = {};
-  m.hwnd = window;
-  m.message = message;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  test::SaverDouble().received.push_back(m);
+  test::SaverDouble().received.push_back(MSG{window, message, wParam, lParam, 0, {}});
   for (UINT own : test::SaverDouble().answeredHere) {
     if (own == message) return 0;
   }

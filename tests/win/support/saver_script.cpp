@@ -162,12 +162,7 @@ namespace {
 TestParentLog g_parentLog;
 
 LRESULT CALLBACK TestParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG m = {};
-  m.hwnd = window;
-  m.message = message;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  g_parentLog.received.push_back(m);
+  g_parentLog.received.push_back(MSG{window, message, wParam, lParam, 0, {}});
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
