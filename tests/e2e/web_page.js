@@ -109,9 +109,9 @@ async function main() {
     await page.send('Input.dispatchKeyEvent', { type: 'keyDown', text: 'f', ...key });
     await page.send('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
     // The page hides the panel when the browser reports the change, a frame or so later.
+    const soon = (expression) => page.until(expression, 10).then(() => true, () => false);
     const hidden = "getComputedStyle(document.getElementById('panel')).display === 'none'";
-    check(await page.until(`!!document.fullscreenElement && ${hidden}`, 10)
-      .then(() => true, () => false), 'full screen hides the panel');
+    check(await soon(`!!document.fullscreenElement && ${hidden}`), 'full screen hides the panel');
     const fullscreenAfter = async (x, y) => {
       await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x, y });
       await page.evaluate('new Promise((resolve) => setTimeout(resolve, 200))');
@@ -120,8 +120,7 @@ async function main() {
     await fullscreenAfter(0, 0);
     check(await fullscreenAfter(2, 2), 'a mouse movement of 4 pixels keeps full screen');
     await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 3, y: 2 });
-    check(await page.until('!document.fullscreenElement', 10).then(() => true, () => false),
-          'a mouse movement of 5 pixels leaves it');
+    check(await soon('!document.fullscreenElement'), 'a mouse movement of 5 pixels leaves it');
   } finally {
     await browser.close();
   }
