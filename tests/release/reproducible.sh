@@ -32,7 +32,9 @@ if MORV_SIGN_PASSWORD=wrong bash "$src/scripts/release.sh" "$work/wrong" >"$work
 else
   echo "ok: a wrong password stops the release"
 fi
-# A signing that fails after the key opened (here: no program to sign) leaves no file either.
+# A signing that fails once the key has opened (here: no program to sign) leaves no
+# file, not even the one an earlier build signed.
+echo "signed by an earlier build" >"$work/signed"
 if bash "$src/cmake/sign_program.sh" "$src" "$src/README.md" "$work/signed" "$MORV_SIGN_PKCS12" \
      >/dev/null 2>&1 || compgen -G "$work/signed*" >/dev/null; then
   fail "a failed signing left $work/signed or its partial file"
@@ -74,7 +76,11 @@ for program in Morvessantique.scr Install.exe; do
     cat "$work/verify.log"; fail "$program: no such signature by the test key"
   fi
 done
-(cd "$folder" && sha256sum --quiet -c SHA256SUMS) || fail "the zip's SHA256SUMS are not of its signed files"
+if (cd "$folder" && sha256sum --quiet -c SHA256SUMS); then
+  echo "ok: the zip's SHA256SUMS are of its signed programs"
+else
+  fail "the zip's SHA256SUMS are not of its signed programs"
+fi
 
 deb=$(ls "$work"/a/out/*.deb)
 if lintian --tag-display-limit 0 -L ">=info" --fail-on error "$deb" 2> >(grep -v "root privileges" >&2); then
