@@ -4,8 +4,8 @@
 #   bash scripts/release.sh OUT
 # Each preset is configured in OUT/build/<preset> without tests, and only the targets
 # that make release files are built. Archive times come from SOURCE_DATE_EPOCH: the
-# caller's, or else the time of the last commit. Two runs over the same commit give
-# byte-identical files (tests/release/reproducible.sh checks it).
+# caller's, or else the time of the last commit (cmake/source_date_epoch.sh). Two runs
+# over the same commit give byte-identical files (tests/release/reproducible.sh checks it).
 # With a key, Morvessantique.scr and Install.exe are signed before they are zipped:
 #   MORV_SIGN_PKCS12=key.p12 MORV_SIGN_PASSWORD=... bash scripts/release.sh OUT
 # and MORV_SIGN_TIMESTAMP_URL may name an RFC 3161 time-stamp server (docs/release.md).
