@@ -11,8 +11,8 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
       clang libclang-rt-14-dev valgrind
       libx11-dev libglx-dev xscreensaver procps xcompmgr xserver-xephyr
       emscripten node-acorn nodejs chromium)
-# --- release files: reproducible builds (commit time, archive normaliser), Debian's package checker ---
-pkgs+=(git strip-nondeterminism lintian)
+# --- release files: reproducible builds (commit time, archive normaliser), signing, Debian's package checker ---
+pkgs+=(git strip-nondeterminism osslsigncode openssl lintian)
 # --- end release files ---
 # Wine only recommends its OpenGL driver and the X extensions it loads at run time, and
 # recommended packages are not installed here: name them, for the 64-bit Wine and the

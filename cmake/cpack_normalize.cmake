@@ -5,12 +5,11 @@
 # time to SOURCE_DATE_EPOCH, so that a package depends on nothing but its files.
 find_program(_morv_strip strip-nondeterminism)
 if(NOT _morv_strip)
-  message(WARNING "strip-nondeterminism not found: the packages hold this machine's ids, modes and times")
-  return()
+  message(FATAL_ERROR "strip-nondeterminism is missing, and without it the packages would "
+                      "hold this machine's ids, modes and times (bash .ci/install-deps.sh installs it)")
 endif()
-set(_morv_time)
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(_morv_time --timestamp $ENV{SOURCE_DATE_EPOCH})
+if(NOT "$ENV{SOURCE_DATE_EPOCH}" MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "no SOURCE_DATE_EPOCH: cmake/cpack_reproducible.cmake sets it before packing")
 endif()
 foreach(_morv_package IN LISTS CPACK_PACKAGE_FILES)
   if(_morv_package MATCHES "\\.zip$")
@@ -20,7 +19,7 @@ foreach(_morv_package IN LISTS CPACK_PACKAGE_FILES)
   else()
     continue()
   endif()
-  execute_process(COMMAND ${_morv_strip} --type ${_morv_type} ${_morv_time} ${_morv_package}
+  execute_process(COMMAND ${_morv_strip} --type ${_morv_type} --timestamp $ENV{SOURCE_DATE_EPOCH} ${_morv_package}
                   RESULT_VARIABLE _morv_status)
   if(NOT _morv_status EQUAL 0)
     message(FATAL_ERROR "strip-nondeterminism failed on ${_morv_package}")

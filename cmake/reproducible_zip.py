@@ -1,33 +1,29 @@
 #!/usr/bin/env python3
 """Writes a zip that is the same byte for byte wherever and whenever it is made.
 
-    reproducible_zip.py [--source-dir DIR] OUT.zip FOLDER_IN_ZIP SOURCE_FOLDER NAME...
+    reproducible_zip.py --source-dir DIR OUT.zip FOLDER_IN_ZIP SOURCE_FOLDER NAME...
 
 The files NAME... of SOURCE_FOLDER go into one folder of the zip, in sorted
-order, each with mode 0644 and the same time: SOURCE_DATE_EPOCH when it is set,
-else the time of the last commit of DIR, else 1980-01-01 (the earliest a zip
-can hold). Nothing of the machine, the user or the build folder gets in.
+order, each with mode 0644 and the same time: the release's archive time for the
+source in DIR (source_date_epoch.sh beside this script; it fails without one).
+Nothing of the machine, the user or the build folder gets in.
 """
 import argparse
 import os
 import subprocess
+import sys
 import time
 import zipfile
 
-ZIP_EPOCH = 315532800  # 1980-01-01 00:00:00 UTC
+ZIP_EPOCH = 315532800  # 1980-01-01 00:00:00 UTC, the earliest a zip can hold
 
 
 def source_time(source_dir):
-    if os.environ.get("SOURCE_DATE_EPOCH"):
-        return int(os.environ["SOURCE_DATE_EPOCH"])
-    if source_dir:
-        try:
-            out = subprocess.run(["git", "-C", source_dir, "log", "-1", "--format=%ct"],
-                                 capture_output=True, text=True, check=True).stdout.strip()
-            return int(out)
-        except (OSError, subprocess.CalledProcessError, ValueError):
-            pass
-    return ZIP_EPOCH
+    rule = os.path.join(os.path.dirname(os.path.abspath(__file__)), "source_date_epoch.sh")
+    found = subprocess.run(["sh", rule, source_dir], stdout=subprocess.PIPE, text=True)
+    if found.returncode != 0:  # the rule has said why on stderr
+        sys.exit(1)
+    return int(found.stdout)
 
 
 def entry(name, stamp, mode):
@@ -39,7 +35,7 @@ def entry(name, stamp, mode):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--source-dir")
+    parser.add_argument("--source-dir", required=True)
     parser.add_argument("out")
     parser.add_argument("folder")
     parser.add_argument("source")

@@ -4,13 +4,35 @@
 #   bash scripts/release.sh OUT
 # Each preset is configured in OUT/build/<preset> without tests, and only the targets
 # that make release files are built. Archive times come from SOURCE_DATE_EPOCH: the
-# caller's, or else the time of the last commit. Two runs over the same commit give
-# byte-identical files (tests/release/reproducible.sh checks it).
+# caller's, or else the time of the last commit (cmake/source_date_epoch.sh). Two runs
+# over the same commit give byte-identical files (tests/release/reproducible.sh checks it).
+# With a key, Morvessantique.scr and Install.exe are signed before they are zipped:
+#   MORV_SIGN_PKCS12=key.p12 MORV_SIGN_PASSWORD=... bash scripts/release.sh OUT
+# and MORV_SIGN_TIMESTAMP_URL may name an RFC 3161 time-stamp server (docs/release.md).
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 OUT" >&2; exit 2; }
 src=$(cd "$(dirname "$0")/.." && pwd)
+
+SOURCE_DATE_EPOCH=$(sh "$src/cmake/source_date_epoch.sh" "$src")
+export SOURCE_DATE_EPOCH
+command -v strip-nondeterminism >/dev/null ||
+  { echo "strip-nondeterminism is missing (bash .ci/install-deps.sh installs it)" >&2; exit 1; }
+# The key is tried here, before anything is built or written.
+if [ -n "${MORV_SIGN_PKCS12:-}" ]; then
+  bash "$src/cmake/sign_program.sh" --check "$MORV_SIGN_PKCS12"
+  MORV_SIGN_PKCS12=$(cd "$(dirname "$MORV_SIGN_PKCS12")" && pwd)/$(basename "$MORV_SIGN_PKCS12")
+  export MORV_SIGN_PKCS12 MORV_SIGN_TIMESTAMP_URL=${MORV_SIGN_TIMESTAMP_URL:-}
+  echo "signing Morvessantique.scr and Install.exe with $MORV_SIGN_PKCS12"
+  [ -z "$MORV_SIGN_TIMESTAMP_URL" ] || echo "time-stamped by $MORV_SIGN_TIMESTAMP_URL:" \
+    "the signed programs and the win32 zip differ from one build to the next"
+else
+  export MORV_SIGN_PKCS12= MORV_SIGN_TIMESTAMP_URL=
+  echo "unsigned: MORV_SIGN_PKCS12 names no key to sign Morvessantique.scr and Install.exe with"
+fi
 mkdir -p "$1"
 out=$(cd "$1" && pwd)
+# Sums are written last: a run that fails leaves none that could vouch for a stale file.
+rm -f "$out/SHA256SUMS" "$out/BUILDINFO"
 
 # Every release file: the preset that builds it, the target that makes it, and where
 # in that preset's build folder it lands (@VERSION@: CMake's project version).
@@ -19,14 +41,6 @@ release_files=(
   "host morv_deb morvessantique_@VERSION@_amd64.deb"
   "web package Morvessantique-@VERSION@-web.zip"
 )
-
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -C "$src" log -1 --format=%ct 2>/dev/null) ||
-    { echo "no SOURCE_DATE_EPOCH, and $src is not a git checkout to take it from" >&2; exit 1; }
-fi
-export SOURCE_DATE_EPOCH
-command -v strip-nondeterminism >/dev/null ||
-  { echo "strip-nondeterminism is missing (bash .ci/install-deps.sh installs it)" >&2; exit 1; }
 
 files=()
 configured=" "
@@ -57,6 +71,6 @@ done
   echo "SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
   dpkg-query -W -f='${Package} ${Version}\n' cmake ninja-build g++ binutils \
     g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev \
-    libarchive13 strip-nondeterminism xz-utils emscripten 2>/dev/null || true
+    libarchive13 strip-nondeterminism xz-utils emscripten osslsigncode 2>/dev/null || true
 } >"$out/BUILDINFO"
 cat "$out/SHA256SUMS"

@@ -36,8 +36,8 @@ cmake --preset fuzz -DMORV_WERROR=ON >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 ctest --preset fuzz -j "$jobs"
 
-# --- release files: reproducible, and the Debian package checked by lintian ---
-step "release files built twice in two scratch folders and compared; lintian on the Debian package"
+# --- release files: reproducible and signed, and the Debian package checked by lintian ---
+step "release files built and signed twice in two scratch folders and compared; signatures verified; lintian on the Debian package"
 bash tests/release/reproducible.sh
 # --- end release files ---
 

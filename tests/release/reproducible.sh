@@ -1,18 +1,44 @@
 #!/usr/bin/env bash
-# The release files are reproducible: scripts/release.sh runs twice, one run after the
-# other, on two copies of this source tree in two scratch folders of different paths
-# (the second with another umask), and every release file must come out byte for byte
-# the same; a difference is named by file, byte offset and archive member. Then lintian
-# checks the Debian package and fails on any error.
+# The release files are reproducible, signed ones too: scripts/release.sh runs twice,
+# one run after the other, on two copies of this source tree in two scratch folders of
+# different paths (the second with another umask), both signing with one throwaway key,
+# and every release file must come out byte for byte the same; a difference is named by
+# file, byte offset and archive member. The signatures in the win32 zip must verify
+# against the key's certificate, and the zip's sums match the signed programs; a wrong
+# password stops a release before it writes anything. Then lintian checks the Debian
+# package and fails on any error.
 #   reproducible.sh            (from anywhere; builds take about a minute each)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/morv-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# The commit's time as a release has it; a tree without git history gets a fixed one.
-SOURCE_DATE_EPOCH=$(git -C "$src" log -1 --format=%ct 2>/dev/null || echo 1796774400)
+# Taken here by the release's rule, as the copies below carry no git history.
+SOURCE_DATE_EPOCH=$(sh "$src/cmake/source_date_epoch.sh" "$src")
 export SOURCE_DATE_EPOCH
+
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
+  -days 30 -subj "/CN=Morvessantique test" 2>/dev/null
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/key.p12" \
+  -passout pass:throwaway
+export MORV_SIGN_PKCS12="$work/key.p12" MORV_SIGN_PASSWORD=throwaway
+unset MORV_SIGN_TIMESTAMP_URL
+
+if MORV_SIGN_PASSWORD=wrong bash "$src/scripts/release.sh" "$work/wrong" >"$work/wrong.log" 2>&1 ||
+   ! grep -q "MORV_SIGN_PASSWORD does not open" "$work/wrong.log" || [ -e "$work/wrong" ]; then
+  cat "$work/wrong.log"; fail "a wrong password must stop the release, say so and leave no folder"
+else
+  echo "ok: a wrong password stops the release"
+fi
+# A signing that fails once the key has opened (here: no program to sign) leaves no
+# file, not even the one an earlier build signed.
+echo "signed by an earlier build" >"$work/signed"
+if bash "$src/cmake/sign_program.sh" "$src" "$src/README.md" "$work/signed" "$MORV_SIGN_PKCS12" \
+     >/dev/null 2>&1 || compgen -G "$work/signed*" >/dev/null; then
+  fail "a failed signing left $work/signed or its partial file"
+fi
 
 run() {  # run COPY OUT UMASK
   mkdir -p "$1"
@@ -23,24 +49,43 @@ run() {  # run COPY OUT UMASK
 run "$work/a/src" "$work/a/out" 022
 run "$work/second-build/morvessantique" "$work/second-build/release" 002
 
-failures=0
 while read -r _ name; do
   if cmp -s "$work/a/out/$name" "$work/second-build/release/$name"; then
     echo "ok: $name is reproducible"
   else
-    echo "FAIL: $name differs: $(python3 "$src/tests/release/first_difference.py" \
+    fail "$name differs: $(python3 "$src/tests/release/first_difference.py" \
       "$work/a/out/$name" "$work/second-build/release/$name")"
-    failures=$((failures + 1))
   fi
 done <"$work/a/out/SHA256SUMS"
 cmp -s "$work/a/out/SHA256SUMS" "$work/second-build/release/SHA256SUMS" ||
-  { echo "FAIL: the two runs made different sets of files"; failures=$((failures + 1)); }
+  fail "the two runs made different sets of files"
+
+mkdir "$work/unpacked"
+(cd "$work/unpacked" && cmake -E tar xf "$work"/a/out/*-win32.zip)
+folder=$(echo "$work"/unpacked/*)
+signed() {  # signed PROGRAM: by the test key, with SHA-256, the name and the address
+  osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1 &&
+    grep -q "^Message digest algorithm *: SHA256" "$work/verify.log" &&
+    grep -q "Text description: Morvessantique$" "$work/verify.log" &&
+    grep -q "URL description: https://www.quillane.com/$" "$work/verify.log"
+}
+for program in Morvessantique.scr Install.exe; do
+  if signed "$folder/$program"; then
+    echo "ok: $program is signed with SHA-256, the program's name and address"
+  else
+    cat "$work/verify.log"; fail "$program: no such signature by the test key"
+  fi
+done
+if (cd "$folder" && sha256sum --quiet -c SHA256SUMS); then
+  echo "ok: the zip's SHA256SUMS are of its signed programs"
+else
+  fail "the zip's SHA256SUMS are not of its signed programs"
+fi
 
 deb=$(ls "$work"/a/out/*.deb)
 if lintian --tag-display-limit 0 -L ">=info" --fail-on error "$deb" 2> >(grep -v "root privileges" >&2); then
   echo "ok: lintian finds no error in $(basename "$deb")"
 else
-  echo "FAIL: lintian finds errors in $(basename "$deb")"
-  failures=$((failures + 1))
+  fail "lintian finds errors in $(basename "$deb")"
 fi
 [ "$failures" -eq 0 ]
