@@ -36,33 +36,39 @@ constexpr int OwnWindowHeight = 768;
 constexpr std::int64_t ProgressAfterNs = 500 * 1000000LL;
 constexpr char ProgramName[] = "morvessantique";
 
-// SIGTERM and SIGINT end the program wherever it is, as they would by
-// default: an X call to a server that never answers, a driver's wait. Only
-// where the program looks for them itself, in the precomputation and in the
-// loop's wait, do they end the run cleanly instead: the handler then sets a
-// flag and writes to a pipe that the wait watches, so that a signal arriving
-// just before the wait begins still wakes it at once. A second signal ends the
-// program in any case.
-volatile sig_atomic_t g_stopSignal = 0;
-volatile sig_atomic_t g_stopLookedFor = 0;  // the flag is looked at soon
+// SIGTERM and SIGINT end the run cleanly where the program looks for them:
+// before each depth level of the precomputation, and on each turn of the loop,
+// whose wait watches a pipe the handler writes to, so that a signal arriving
+// just before the wait begins still wakes it at once. Where the program cannot
+// look (an X call to a server that never answers, a driver's wait), the signal
+// takes its default course StopGraceSeconds later; a second one at once.
+constexpr unsigned StopGraceSeconds = 2;
+volatile sig_atomic_t g_stopSignal = 0;  // the signal's number, once one came
 int g_wakePipe[2] = {-1, -1};
 
+void EndByDefault(int signal) {
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigaction(signal, &fallback, nullptr);
+  raise(signal);  // taken as soon as the handler returns
+}
+
 void OnStopSignal(int signal) {
-  if (!g_stopLookedFor || g_stopSignal) {
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    sigaction(signal, &fallback, nullptr);
-    raise(signal);  // taken as soon as this handler returns
+  if (g_stopSignal) {
+    EndByDefault(signal);
     return;
   }
-  g_stopSignal = 1;
+  g_stopSignal = signal;
+  alarm(StopGraceSeconds);
   const int savedErrno = errno;
   const char byte = 0;
   if (write(g_wakePipe[1], &byte, 1) < 0) {
-    // full: the wait has a byte to wake on already
+    // nothing to do: the signal ends the program all the same
   }
   errno = savedErrno;
 }
+
+void OnStopOverdue(int) { EndByDefault(g_stopSignal); }
 
 bool StopRequested() { return g_stopSignal != 0; }
 
@@ -143,11 +149,9 @@ void ShowProgress(void* context, int, const char* text) {
 bool ComputeFerns(X11Saver& s, int width, int height) {
   ProgressLine line{isatty(STDERR_FILENO) != 0, false, NowNs()};
   const ProgressPort port{&line, &BeforeLevel, &ShowProgress};
-  g_stopLookedFor = 1;  // before each depth level
   const PrecomputeResult result =
       StartFerns(Store(), Animation(), *s.sink, FernStart{width, height, s.fast, true}, port,
                  Progress());
-  g_stopLookedFor = 0;
   if (line.shown) std::fputc('\n', stderr);
   // Out of memory: like the Windows saver, draw the levels that were computed.
   return result.outcome != PrecomputeOutcome::Aborted;
@@ -239,9 +243,7 @@ void WaitUntil(X11Saver& s, std::int64_t deadlineNs) {
   pollfd fds[2] = {{ConnectionNumber(s.display), POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
   const timespec timeout{static_cast<time_t>(waitNs / 1000000000LL),
                          static_cast<long>(waitNs % 1000000000LL)};
-  g_stopLookedFor = 1;
-  if (!g_stopSignal) ppoll(fds, 2, &timeout, nullptr);  // EINTR from a stop signal is an answer too
-  g_stopLookedFor = 0;
+  ppoll(fds, 2, &timeout, nullptr);  // EINTR from a stop signal is an answer too
 }
 
 // 0 when the run ended as it should; 1 after an X error on a live window.
@@ -293,9 +295,11 @@ int RunLoop(X11Saver& s) {
 void InstallSignals() {
   if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the default then: they end it
   struct sigaction action {};
-  action.sa_handler = &OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;
+  action.sa_handler = &OnStopOverdue;
+  sigaction(SIGALRM, &action, nullptr);
+  action.sa_handler = &OnStopSignal;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
 }

@@ -48,7 +48,7 @@ expect 1 -u DISPLAY -- -root
 expect 1 DISPLAY=:1999 -- -fast
 
 # A display that takes the connection and never answers: the program waits in
-# XOpenDisplay, where only the signal's own default can end it.
+# XOpenDisplay, where it cannot look for the signal: its default course ends it.
 run_bg mute python3 -c '
 import socket
 server = socket.socket()
