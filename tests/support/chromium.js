@@ -73,7 +73,10 @@ function launch(extraFlags = []) {
   }
   function nextEvent(method, sessionId) {
     return new Promise((resolve, reject) => {
-      if (gone) reject(new Error(`${method}: ${gone.message}`));
+      if (gone) {
+        reject(new Error(`${method}: ${gone.message}`));
+        return;
+      }
       const listener = (message) => {
         if (message === null) {
           reject(new Error(`${method}: ${gone.message}`));
