@@ -31,23 +31,5 @@ TEST(LineBatchTest, FallbackServesSmallCountsAndFailedAllocationsInParts) {
   EXPECT_EQ(batch.Pending(), 0);
 }
 
-TEST(LineBatchTest, ReserveDrawsWhatItHoldsAndCapsTheBuffer) {
-  g_draws.clear();
-  std::size_t asked = 0;
-  static std::size_t* s_asked = &asked;
-  LineBatch<float> batch(&Record, {[](std::size_t bytes) {
-                                     *s_asked = bytes;
-                                     return DefaultLineBufferAllocator().allocate(bytes);
-                                   },
-                                   DefaultLineBufferAllocator().release});
-  EXPECT_FALSE(batch.Add(0, 0, 1, 1)) << "no buffer: the sink draws the line itself";
-  ASSERT_TRUE(batch.Reserve(INT64_MAX));
-  EXPECT_EQ(asked, static_cast<std::size_t>(LineBatch<float>::MaxReservedLines) * 4 * sizeof(float));
-  EXPECT_TRUE(batch.Add(0, 0, 1, 1));
-  ASSERT_TRUE(batch.Reserve(0));
-  EXPECT_EQ(g_draws.size(), 1u);
-  EXPECT_EQ(batch.Capacity(), 0);
-}
-
 }  // namespace
 }  // namespace morv
