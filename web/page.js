@@ -1,8 +1,9 @@
 // The page around the ferns: the canvas and its WebGL surface, the loop that
 // ticks the animation, the settings panel, full screen and the screen wake
-// lock, the progress of a long computation, and the offline copy (sw.js). The ferns are computed and drawn by the same C++ engine as
-// the Windows saver, built as morvessantique.wasm (web/main.cpp); this script
-// plays the part of the window and its timer.
+// lock, the progress of a long computation, and the offline copy (sw.js). The
+// ferns are computed and drawn by the same C++ engine as the Windows saver,
+// built as morvessantique.wasm (web/main.cpp); this script plays the part of
+// the window and its timer.
 'use strict';
 (function () {
   const ProgressAfterMs = 500;  // a computation that takes longer shows how far it has come
