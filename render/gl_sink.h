@@ -12,19 +12,12 @@
 //   (never reserved, or its allocation failed) draws line by line.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "draw_sink.h"
+#include "line_batch.h"
 
 namespace morv {
-
-// Where the line buffer comes from; tests make it fail.
-struct LineBufferAllocator {
-  void* (*allocate)(std::size_t bytes);  // nullptr when out of memory
-  void (*release)(void* buffer);
-};
-const LineBufferAllocator& DefaultLineBufferAllocator();
 
 class GlSink : public DrawSink {
  public:
@@ -32,7 +25,7 @@ class GlSink : public DrawSink {
 
   // The largest buffer Reserve takes, in lines (32 MiB); bigger levels are
   // drawn in parts of this size.
-  static constexpr std::int64_t MaxReservedLines = std::int64_t{1} << 20;
+  static constexpr std::int64_t MaxReservedLines = LineBatch<double>::MaxReservedLines;
 
   explicit GlSink(Mode mode = Batched,
                   const LineBufferAllocator& allocator = DefaultLineBufferAllocator());
@@ -63,18 +56,13 @@ class GlSink : public DrawSink {
 
   Mode CurrentMode() const { return mode_; }
   // Lines the buffer holds at most (0: drawing line by line), and where it is.
-  std::int64_t Capacity() const { return capacity_; }
-  const double* Buffer() const { return vertices_; }
-  std::int64_t PendingLines() const { return pending_; }
+  std::int64_t Capacity() const { return batch_.Capacity(); }
+  const double* Buffer() const { return batch_.Buffer(); }
+  std::int64_t PendingLines() const { return batch_.Pending(); }
 
  private:
-  void DrawPending();
-
   Mode mode_;
-  LineBufferAllocator allocator_;
-  double* vertices_;        // x1 y1 x2 y2 per line
-  std::int64_t capacity_;   // in lines
-  std::int64_t pending_;    // lines buffered, not yet drawn
+  LineBatch<double> batch_;  // without a buffer it takes no lines: line by line
 };
 
 // The sink the saver window draws with: batched, its buffer reserved once the

@@ -1,8 +1,9 @@
 // The page around the ferns: the canvas and its WebGL surface, the loop that
-// ticks the animation, the settings panel, full screen, and the progress of a
-// long computation. The ferns are computed and drawn by the same C++ engine as
-// the Windows saver, built as morvessantique.wasm (web/main.cpp); this script
-// plays the part of the window and its timer.
+// ticks the animation, the settings panel, full screen and the screen wake
+// lock, the progress of a long computation, and the offline copy (sw.js). The
+// ferns are computed and drawn by the same C++ engine as the Windows saver,
+// built as morvessantique.wasm (web/main.cpp); this script plays the part of
+// the window and its timer.
 'use strict';
 (function () {
   const ProgressAfterMs = 500;  // a computation that takes longer shows how far it has come
@@ -10,13 +11,17 @@
   const CloseMovePixels = 4;  // in full screen, mouse movement beyond this (|dx| + |dy|) leaves it
   const StillMaxTicks = 10000;
   const StillSliceMs = 25;  // the still's ticks drawn before the page gets a turn
+  const RestoreWaitMs = 5000;  // a lost WebGL context not back by then is given up
   const FastKey = 'morvessantique.fastMadness';
+  const AwakeKey = 'morvessantique.keepAwake';
   const Outcomes = ['complete', 'stopped', 'out of memory'];  // the engine's PrecomputeOutcome
 
   const root = document.documentElement;
   const canvas = document.getElementById('ferns');
   const panel = document.getElementById('panel');
   const fastBox = document.getElementById('fast');
+  const awakeLabel = document.getElementById('awake-setting');
+  const awakeBox = document.getElementById('awake');
   const fullscreenButton = document.getElementById('fullscreen');
   const progressBox = document.getElementById('progress');
   const progressLines = progressBox.getElementsByTagName('p');
@@ -26,7 +31,9 @@
     ready: false,  // the engine is loaded
     wanted: null,  // the canvas size in device pixels, as last reported
     shown: null,  // the size the ferns are computed, or being computed, for
-    computing: false,
+    computing: false,  // a computation has started and not yet reported its end
+    contextLost: false,
+    lostTimer: 0,
     computeStart: 0,
     run: 0,  // counts starts: whatever an older start left going stops
     settleTimer: 0,
@@ -51,25 +58,32 @@
   const parameters = readParameters(location.search);
 
   // localStorage may be refused (private windows, pages opened as files).
-  function rememberedFast() {
+  function remembered(key, otherwise) {
     try {
-      return localStorage.getItem(FastKey) === '1';
+      const value = localStorage.getItem(key);
+      return value === null ? otherwise : value === '1';
     } catch (e) {
-      return false;
+      return otherwise;
     }
   }
-  function rememberFast(on) {
+  function remember(key, on) {
     try {
-      localStorage.setItem(FastKey, on ? '1' : '0');
+      localStorage.setItem(key, on ? '1' : '0');
     } catch (e) {
       // not kept for the next visit; this one uses it all the same
     }
   }
-  let fast = parameters.fast !== undefined ? parameters.fast : rememberedFast();
+  let fast = parameters.fast !== undefined ? parameters.fast : remembered(FastKey, false);
+  let keepAwake = remembered(AwakeKey, true);
 
+  function failed() {
+    return root.dataset.state === 'failed';
+  }
   function fail(text) {
     root.dataset.state = 'failed';
     stopTicks();
+    state.run += 1;  // a still being drawn stops
+    if (state.computing && state.ready) Module._morv_stop();
     canvas.hidden = panel.hidden = progressBox.hidden = true;
     message.textContent = text;
     message.hidden = false;
@@ -156,6 +170,18 @@
     return a !== null && b !== null && a.width === b.width && a.height === b.height;
   }
 
+  // The one way a computation starts: never while another is under way, which
+  // is still suspended and holds the store. That one is asked to stop, and
+  // started() comes back here once it has returned.
+  function recompute() {
+    if (!state.ready || state.contextLost || state.wanted === null || failed()) return;
+    if (state.computing) {
+      Module._morv_stop();
+    } else {
+      begin();
+    }
+  }
+
   function begin() {
     state.run += 1;
     stopTicks();
@@ -175,8 +201,9 @@
     const ms = Math.round(performance.now() - state.computeStart);
     console.info(`Morvessantique: ferns for ${surface.width()}x${surface.height()}: ` +
                  `${Outcomes[outcome]} in ${ms} ms`);
+    if (state.contextLost || failed()) return;  // a restored context computes afresh
     if (!sameSize(state.wanted, state.shown)) {
-      begin();  // a newer size came meanwhile
+      begin();  // a newer size, or a restored context, came meanwhile
     } else if (parameters.still) {
       drawStill(state.run);
     } else {
@@ -186,19 +213,13 @@
 
   function sizeChanged(size) {
     state.wanted = size;
-    if (!state.ready || root.dataset.state === 'failed') return;
     if (state.shown === null) {
-      begin();
+      recompute();  // nothing drawn yet: no need to wait
       return;
     }
     clearTimeout(state.settleTimer);
     state.settleTimer = setTimeout(() => {
-      if (sameSize(state.wanted, state.shown)) return;
-      if (state.computing) {
-        Module._morv_stop();  // started() then begins again with the new size
-      } else {
-        begin();
-      }
+      if (!sameSize(state.wanted, state.shown)) recompute();
     }, SettleMs);
   }
 
@@ -282,7 +303,7 @@
   fastBox.checked = fast;
   fastBox.addEventListener('change', () => {
     fast = fastBox.checked;
-    rememberFast(fast);
+    remember(FastKey, fast);
     if (!state.ready) return;
     Module._morv_set_fast(fast ? 1 : 0);
     if (state.tickTimer) {
@@ -310,7 +331,45 @@
   function fullscreenChanged() {
     root.classList.toggle('fullscreen', inFullscreen());
     if (!inFullscreen()) moveFrom = null;
+    holdWakeLock();
   }
+
+  // While the ferns fill the screen and are seen, the display is kept on
+  // (Screen Wake Lock, where the browser has it). The browser itself lets go
+  // when the page is hidden; it is asked again on return.
+  const wakeLocks = navigator.wakeLock;
+  let wakeLock = null;  // the lock held, or the request for it
+  function holdWakeLock() {
+    if (!wakeLocks) return;
+    const wanted = keepAwake && inFullscreen() && document.visibilityState === 'visible';
+    if (wanted && !wakeLock) {
+      const request = wakeLocks.request('screen');
+      wakeLock = request;
+      request.then((lock) => {
+        if (wakeLock !== request) {
+          lock.release();  // no longer wanted by the time it came
+          return;
+        }
+        wakeLock = lock;
+        lock.addEventListener('release', () => {
+          if (wakeLock === lock) wakeLock = null;
+        });
+      }, () => {
+        if (wakeLock === request) wakeLock = null;  // refused: the screen is left as it is
+      });
+    } else if (!wanted && wakeLock) {
+      if (wakeLock.release) wakeLock.release();
+      wakeLock = null;
+    }
+  }
+  awakeLabel.hidden = !wakeLocks;
+  awakeBox.checked = keepAwake;
+  awakeBox.addEventListener('change', () => {
+    keepAwake = awakeBox.checked;
+    remember(AwakeKey, keepAwake);
+    holdWakeLock();
+  });
+  document.addEventListener('visibilitychange', holdWakeLock);
 
   if (!requestFullscreen) fullscreenButton.hidden = true;
   fullscreenButton.addEventListener('click', (e) => {
@@ -359,19 +418,36 @@
          "browser's settings, or the browser does not trust this computer's graphics driver.");
     return;
   }
+  // A lost context takes the picture with it: the ferns start again from the
+  // first level once it is back. A computation under way is stopped, as
+  // nothing of it can be drawn; its report, whenever it comes, starts nothing.
   canvas.addEventListener('webglcontextlost', (e) => {
     e.preventDefault();  // asks for the context back
+    state.contextLost = true;
+    state.shown = null;
+    state.run += 1;  // a still being drawn stops
     stopTicks();
+    if (state.computing) Module._morv_stop();
+    clearTimeout(state.lostTimer);
+    state.lostTimer = setTimeout(() => {
+      fail('The ferns stopped: the browser took the graphics (WebGL) away from this page ' +
+           'and did not give them back. Reload the page to start again; if that does not ' +
+           'help, close other pages that draw with graphics or restart the browser.');
+    }, RestoreWaitMs);
   });
   canvas.addEventListener('webglcontextrestored', () => {
+    clearTimeout(state.lostTimer);
+    if (failed()) return;
+    state.contextLost = false;
     surface.setUp();
-    state.shown = null;
-    if (state.computing) {
-      Module._morv_stop();
-    } else if (state.wanted) {
-      begin();
-    }
+    recompute();
   });
+
+  // The page's files are kept for visits without a network. Served pages only:
+  // a service worker needs http(s).
+  if (navigator.serviceWorker && location.protocol !== 'file:') {
+    navigator.serviceWorker.register('sw.js').catch(() => {});  // the page works without
+  }
 
   window.Module = {
     surface,
@@ -386,9 +462,10 @@
     },
     onRuntimeInitialized() {
       state.ready = true;
-      if (state.wanted) begin();
+      recompute();
     },
     onAbort(what) {
+      state.ready = false;  // nothing of the engine may be called any more
       fail(`The ferns could not be started: ${what}.${servedHint}`);
     },
   };

@@ -5,11 +5,13 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <GL/glx.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -34,21 +36,41 @@ constexpr int OwnWindowHeight = 768;
 constexpr std::int64_t ProgressAfterNs = 500 * 1000000LL;
 constexpr char ProgramName[] = "morvessantique";
 
-// SIGTERM and SIGINT stay blocked except inside the wait (ppoll), so that one
-// arriving just before the wait still wakes it at once. Outside the wait (a
-// precomputation, a loop that is behind and does not wait) they are looked for
-// pending.
-volatile sig_atomic_t g_stopSignal = 0;
-sigset_t g_waitMask;  // the mask during the wait: the stop signals let through
-void OnStopSignal(int) { g_stopSignal = 1; }
+// SIGTERM and SIGINT end the run cleanly where the program looks for them:
+// before each depth level of the precomputation, and on each turn of the loop,
+// whose wait watches a pipe the handler writes to, so that a signal arriving
+// just before the wait begins still wakes it at once. Where the program cannot
+// look (an X call to a server that never answers, a driver's wait), the signal
+// takes its default course StopGraceSeconds later; a second one at once.
+constexpr unsigned StopGraceSeconds = 2;
+volatile sig_atomic_t g_stopSignal = 0;  // the signal's number, once one came
+int g_wakePipe[2] = {-1, -1};
 
-bool StopRequested() {
-  if (g_stopSignal) return true;
-  sigset_t pending;
-  sigemptyset(&pending);
-  sigpending(&pending);
-  return sigismember(&pending, SIGTERM) == 1 || sigismember(&pending, SIGINT) == 1;
+void EndByDefault(int signal) {
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigaction(signal, &fallback, nullptr);
+  raise(signal);  // taken as soon as the handler returns
 }
+
+void OnStopSignal(int signal) {
+  if (g_stopSignal) {
+    EndByDefault(signal);
+    return;
+  }
+  g_stopSignal = signal;
+  alarm(StopGraceSeconds);
+  const int savedErrno = errno;
+  const char byte = 0;
+  if (write(g_wakePipe[1], &byte, 1) < 0) {
+    // nothing to do: the signal ends the program all the same
+  }
+  errno = savedErrno;
+}
+
+void OnStopOverdue(int) { EndByDefault(g_stopSignal); }
+
+bool StopRequested() { return g_stopSignal != 0; }
 
 std::int64_t NowNs() {
   timespec t{};
@@ -218,10 +240,10 @@ void WaitUntil(X11Saver& s, std::int64_t deadlineNs) {
   if (XPending(s.display) > 0) return;  // also sends what GL queued
   const std::int64_t waitNs = deadlineNs - NowNs();
   if (waitNs <= 0) return;
-  pollfd fd{ConnectionNumber(s.display), POLLIN, 0};
+  pollfd fds[2] = {{ConnectionNumber(s.display), POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
   const timespec timeout{static_cast<time_t>(waitNs / 1000000000LL),
                          static_cast<long>(waitNs % 1000000000LL)};
-  ppoll(&fd, 1, &timeout, &g_waitMask);  // EINTR from a stop signal is an answer too
+  ppoll(fds, 2, &timeout, nullptr);  // EINTR from a stop signal is an answer too
 }
 
 // 0 when the run ended as it should; 1 after an X error on a live window.
@@ -268,22 +290,18 @@ int RunLoop(X11Saver& s) {
   }
 }
 
-// Before any other thread exists (the OpenGL driver starts some): they inherit
-// the blocked signals, so the stop signals reach this thread, in its wait.
+// Whichever thread takes the signal (the OpenGL driver starts some), the pipe
+// wakes the wait of this one.
 void InstallSignals() {
+  if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the default then: they end it
   struct sigaction action {};
-  action.sa_handler = &OnStopSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no SA_RESTART: the wait returns at once
+  action.sa_flags = 0;
+  action.sa_handler = &OnStopOverdue;
+  sigaction(SIGALRM, &action, nullptr);
+  action.sa_handler = &OnStopSignal;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
-  sigset_t stops;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGTERM);
-  sigaddset(&stops, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stops, &g_waitMask);
-  sigdelset(&g_waitMask, SIGTERM);
-  sigdelset(&g_waitMask, SIGINT);
 }
 
 int Run(const X11Options& options) {

@@ -24,3 +24,6 @@ text title 120 27 /usr/share/fonts/opentype/urw-base35/P052-BoldItalic.otf 16 70
 text copyright 186 20 /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf 11 55% "Copyright (c) 2026 Quillane"
 text web_address 148 18 /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf 11 55% "www.quillane.com"
 python3 images.py icon morvessantique.ico
+# The web page's app icons, at the sizes browsers ask for.
+python3 images.py png icon-192.png 192
+python3 images.py png icon-512.png 512

@@ -4,6 +4,7 @@
   images.py bmp IN.pbm OUT.bmp WIDTH HEIGHT   1 bit per pixel Windows bitmap, black on white
   images.py blank OUT.bmp WIDTH HEIGHT         an empty (white) bitmap with a thin frame
   images.py icon OUT.ico                      the fern icon: 32x32 and 16x16, 16 colours
+  images.py png OUT.png SIZE                  the same fern, SIZE x SIZE on black, for the web page
 
 The PBM input (as ImageMagick writes it, P1 or P4) is cropped or padded around its centre
 to WIDTH x HEIGHT so that the resource keeps its fixed pixel size whatever the font does.
@@ -12,6 +13,7 @@ Only the standard library is used, so redrawing needs nothing beyond python3.
 import math
 import struct
 import sys
+import zlib
 
 
 def read_pbm(path):
@@ -103,12 +105,13 @@ VGA = [
 DARK_GREEN, GREEN, BLACK = 2, 10, 0
 
 
-def fern_icon(size):
+def fern_icon(size, scale=4, weight=1.0):
     """A small fern: a curved stem with leaflets that shrink towards the tip.
 
-    Returns rows of palette indices, None for transparent pixels.
+    Returns rows of palette indices, None for transparent pixels. `scale` is the
+    oversampling; `weight` thickens the strokes for sizes above the icon's own.
     """
-    scale = 4  # draw at a larger size, then keep a pixel when enough of it is covered
+    # draw at a larger size, then keep a pixel when enough of it is covered
     big = size * scale
     cover = [[0] * big for _ in range(big)]
 
@@ -134,14 +137,14 @@ def fern_icon(size):
         for i in range(pairs):
             nx = x + math.sin(angle) * piece
             ny = y - math.cos(angle) * piece
-            line(x, y, nx, ny, scale * 1.3)
+            line(x, y, nx, ny, scale * 1.3 * weight)
             if i >= 1:
                 leaf = length * 0.36 * (1 - (i - 1) / pairs)
                 stem_cover = cover
                 cover = leaves
                 for side in (-1, 1):
                     a = angle + side * 1.15
-                    line(nx, ny, nx + math.sin(a) * leaf, ny - math.cos(a) * leaf, scale * 1.5)
+                    line(nx, ny, nx + math.sin(a) * leaf, ny - math.cos(a) * leaf, scale * 1.5 * weight)
                 cover = stem_cover
             x, y = nx, ny
             angle += 0.07
@@ -202,6 +205,32 @@ def write_icon(path):
         f.write(out)
 
 
+def write_png(path, size):
+    """The fern of the icon at SIZE x SIZE, drawn afresh at that size (not scaled up),
+    on black with a margin, so that a launcher's round or rounded mask keeps it whole."""
+    inner = size * 3 // 4
+    rows = fern_icon(inner, scale=2, weight=inner / 32.0)
+    margin = (size - inner) // 2
+    used = [BLACK, DARK_GREEN, GREEN]
+    raw = bytearray()
+    for y in range(size):
+        raw.append(0)  # filter: none
+        line = rows[y - margin] if margin <= y < margin + inner else []
+        for x in range(size):
+            idx = line[x - margin] if line and margin <= x < margin + inner else None
+            raw.append(used.index(BLACK if idx is None else idx))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    palette = b"".join(bytes(VGA[i]) for i in used)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 3, 0, 0, 0)) +
+                chunk(b"PLTE", palette) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) +
+                chunk(b"IEND", b""))
+
+
 def main(argv):
     if len(argv) == 6 and argv[1] == "bmp":
         write_bmp1(argv[3], fit(read_pbm(argv[2]), int(argv[4]), int(argv[5])))
@@ -211,6 +240,8 @@ def main(argv):
         write_bmp1(argv[2], rows)
     elif len(argv) == 3 and argv[1] == "icon":
         write_icon(argv[2])
+    elif len(argv) == 4 and argv[1] == "png":
+        write_png(argv[2], int(argv[3]))
     else:
         raise SystemExit(__doc__)
 

@@ -1,7 +1,9 @@
 // The web page in headless Chromium, served from 127.0.0.1, as a visitor sees it:
 // its size, its still pictures against morvessantique-tool's, a resize, the
 // animation growing in virtual time, the URL parameters and the remembered
-// setting, full screen and the close policy, and a browser without WebGL.
+// setting, full screen, the close policy and the wake lock, the app manifest and
+// the offline reload, the WebGL context lost and restored, and a browser
+// without WebGL; then the test driver itself when the browser dies.
 //   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL
 'use strict';
 const { execFileSync } = require('child_process');
@@ -44,7 +46,8 @@ async function samePicture(page, expected, what) {
 }
 
 async function main() {
-  const bytes = ['index.html', 'page.js', 'morvessantique.js', 'morvessantique.wasm']
+  const bytes = ['index.html', 'page.js', 'morvessantique.js', 'morvessantique.wasm', 'sw.js',
+    'manifest.webmanifest', 'icon-192.png', 'icon-512.png']
     .reduce((sum, name) => sum + fs.statSync(path.join(folder, name)).size, 0);
   check(bytes < 300000, `the page's files: ${bytes} bytes (under 300 KB)`);
 
@@ -62,6 +65,59 @@ async function main() {
     await page.resize(480, 360);
     await page.until(`document.getElementById('ferns').width === 480 && ${state('still')}`);
     await samePicture(page, toolPicture('480x360', 110), 'resized to 480x360');
+
+    // The first visit installs the app's files; a reload with no network draws the same.
+    page = await open(640, 480, '?still=110');
+    await page.until('!!navigator.serviceWorker.controller');
+    const manifest = await page.send('Page.getAppManifest');
+    const { installabilityErrors } = await page.send('Page.getInstallabilityErrors');
+    check(manifest.data.length > 0 && manifest.errors.length === 0 &&
+          installabilityErrors.length === 0,
+          `the manifest is found and the page installs: ${JSON.stringify(manifest.errors)} ` +
+          JSON.stringify(installabilityErrors));
+    await page.send('Network.enable');
+    await page.send('Network.emulateNetworkConditions',
+                    { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+    await page.send('Page.reload');
+    await page.until(state('still'));
+    await samePicture(page, toolPicture('640x480', 110), 'reloaded offline');
+    await page.send('Network.emulateNetworkConditions',
+                    { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+
+    // The context lost, then restored, then a new size, all while a computation is
+    // held at its first turn: one computation at a time, and the page draws again.
+    await page.evaluate(`(() => {
+      const gl = document.getElementById('ferns').getContext('webgl');
+      window.t = { lose: gl.getExtension('WEBGL_lose_context'), held: [], running: 0, most: 0,
+                   events: [], size: '' };
+      const { page } = Module;
+      const [start, started, yieldTurn] = [Module._morv_start, page.started, page.yieldTurn];
+      Module._morv_start = (...a) => { t.most = Math.max(t.most, ++t.running); start(...a); };
+      page.started = (outcome) => { t.running -= 1; return started(outcome); };
+      page.yieldTurn = () => new Promise((resume) => t.held.push(resume));
+      t.release = () => { page.yieldTurn = yieldTurn; t.held.forEach((resume) => resume()); };
+      for (const name of ['webglcontextlost', 'webglcontextrestored']) {
+        document.getElementById('ferns').addEventListener(name, () => t.events.push(name));
+      }
+      new ResizeObserver(([e]) => { t.size = e.contentRect.width + 'x' + e.contentRect.height; })
+        .observe(document.getElementById('ferns'));
+    })()`);
+    await page.resize(800, 600);
+    await page.until(`t.held.length > 0 && ${state('computing')}`);
+    await page.evaluate('t.lose.loseContext()');
+    await page.until('t.events.length === 1');
+    await page.evaluate('t.lose.restoreContext()');
+    await page.until('t.events.length === 2');
+    await page.resize(640, 480);
+    await page.until("t.size === '640x480'");
+    await page.evaluate('t.release()');
+    await page.until(state('still'));
+    check(await page.evaluate('t.most === 1'), 'loss, restore and a new size: one computation');
+    await samePicture(page, toolPicture('640x480', 110), 'after the context came back');
+    await page.evaluate('t.lose.loseContext()');
+    await page.until(state('failed'), 30);
+    const lost = await page.evaluate("document.getElementById('message').innerText");
+    check(/did not give them back\. Reload the page/.test(lost), `a context not restored: "${lost}"`);
 
     // At 640x480 tick 300 draws the horizontal fern at 50 ms; at 10 ms it is
     // still in the pause after the vertical one.
@@ -85,6 +141,11 @@ async function main() {
           'Fast Madness is remembered');
 
     page = await browser.newPage(640, 480);
+    await page.send('Page.enable');
+    await page.send('Page.addScriptToEvaluateOnNewDocument', { source: `window.locks = [];
+      const request = navigator.wakeLock.request.bind(navigator.wakeLock);
+      navigator.wakeLock.request = (type) => request(type).then((lock) => locks.push(lock) && lock);
+    ` });
     await page.send('Emulation.setVirtualTimePolicy', { policy: 'pause' });
     await page.send('Page.navigate', { url: `${base}/index.html?fast=0` });
     const shots = [];
@@ -112,6 +173,7 @@ async function main() {
     const soon = (expression) => page.until(expression, 10).then(() => true, () => false);
     const hidden = "getComputedStyle(document.getElementById('panel')).display === 'none'";
     check(await soon(`!!document.fullscreenElement && ${hidden}`), 'full screen hides the panel');
+    check(await soon('locks.length === 1 && !locks[0].released'), 'full screen keeps the screen on');
     const fullscreenAfter = async (x, y) => {
       await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x, y });
       await page.evaluate('new Promise((resolve) => setTimeout(resolve, 200))');
@@ -121,6 +183,7 @@ async function main() {
     check(await fullscreenAfter(2, 2), 'a mouse movement of 4 pixels keeps full screen');
     await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 3, y: 2 });
     check(await soon('!document.fullscreenElement'), 'a mouse movement of 5 pixels leaves it');
+    check(await soon('locks.length === 1 && locks[0].released'), 'leaving it lets the screen off');
   } finally {
     await browser.close();
   }
@@ -135,6 +198,13 @@ async function main() {
   } finally {
     await noWebGl.close();
   }
+
+  const dying = await launch();
+  const call = (await dying.newPage(64, 64)).evaluate('new Promise(() => {})');
+  process.kill(dying.pid, 'SIGKILL');
+  const outcome = await call.then(() => 'resolved', (error) => error.message);
+  check(/the browser exited/.test(outcome) && !fs.existsSync(dying.profile),
+        `the browser killed: a pending call "${outcome}", the profile removed`);
 }
 
 main().catch((error) => {

@@ -8,9 +8,11 @@ work=$(mktemp -d /tmp/morv-web-zip.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 name=$(basename "$zip" .zip)
-expected=$(printf "$name/%s\n" SHA256SUMS index.html morvessantique.js morvessantique.wasm page.js)
+files=(icon-192.png icon-512.png index.html manifest.webmanifest morvessantique.js morvessantique.wasm
+       page.js sw.js)
+expected=$(printf "$name/%s\n" SHA256SUMS "${files[@]}")
 actual=$(cd "$work" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$actual" = "$expected" ] || { printf 'FAIL: the zip holds\n%s\nexpected\n%s\n' "$actual" "$expected"; exit 1; }
 (cd "$work/$name" && sha256sum --strict -c SHA256SUMS) || { echo "FAIL: SHA256SUMS does not match"; exit 1; }
-[ "$(wc -l <"$work/$name/SHA256SUMS")" = 4 ] || { echo "FAIL: SHA256SUMS does not cover the four files"; exit 1; }
+[ "$(wc -l <"$work/$name/SHA256SUMS")" = ${#files[@]} ] || { echo "FAIL: SHA256SUMS does not cover the page's files"; exit 1; }
 echo "ok: $name.zip holds the page and its sums match"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Unusable command lines, windows and displays: one line on stderr naming the
-# program, nothing on stdout, exit 2 (1 for no display), and nothing drawn.
+# program, nothing on stdout, exit 2 (1 for no display), and nothing drawn; and a
+# display that never answers, where SIGTERM still ends the program.
 #   x11_bad_options.sh MORVESSANTIQUE X11_TEST_WINDOW
 set -uo pipefail
 bin=$1
@@ -45,6 +46,34 @@ expect 2 XSCREENSAVER_WINDOW=nonsense -- -root
 expect 2 XSCREENSAVER_WINDOW="$dead" -- --root
 expect 1 -u DISPLAY -- -root
 expect 1 DISPLAY=:1999 -- -fast
+
+# A display that takes the connection and never answers: the program waits in
+# XOpenDisplay, where it cannot look for the signal: its default course ends it.
+run_bg mute python3 -c '
+import socket
+server = socket.socket()
+for n in range(150, 250):
+    try:
+        server.bind(("127.0.0.1", 6000 + n))
+        break
+    except OSError:
+        pass
+server.listen(1)
+print(n, flush=True)
+client, _ = server.accept()
+print("connected", flush=True)
+while client.recv(4096):
+    pass
+'
+wait_file "$work/mute.out" 5
+run_bg stuck env DISPLAY="127.0.0.1:$(head -1 "$work/mute.out")" "$bin" -root
+for ((i = 0; i < 100; i++)); do grep -q connected "$work/mute.out" && break; sleep 0.1; done
+kill -TERM "$(cat "$work/stuck.pid")"
+if wait_exit stuck 30; then
+  pass "SIGTERM ends it while the display does not answer (exit $(exit_code stuck))"
+else
+  fail "SIGTERM did not end it while the display does not answer$(said stuck)"
+fi
 
 stats=$(fern_shot "$work/after.png")
 [ "${stats%% *}" = 0 ] && pass "nothing drawn" || fail "something was drawn: $stats"

@@ -5,6 +5,8 @@ morv_add_test(render_animation_test SOURCES ${MORV_HOST_TESTS}/animation_test.cp
               LIBS morv_render)
 morv_add_test(render_recording_sink_test SOURCES ${MORV_HOST_TESTS}/recording_sink_test.cpp
               LIBS morv_render)
+morv_add_test(render_line_batch_test SOURCES ${MORV_HOST_TESTS}/line_batch_test.cpp
+              LIBS morv_render)
 morv_add_test(render_level_stats_test SOURCES ${MORV_HOST_TESTS}/level_stats_test.cpp
               LIBS morv_render)
 morv_add_test(render_fern_start_test SOURCES ${MORV_HOST_TESTS}/fern_start_test.cpp

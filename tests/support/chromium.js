@@ -11,7 +11,10 @@ const path = require('path');
 
 // Serves `folder` on 127.0.0.1 at a free port; resolves to its address.
 function serve(folder) {
-  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+  const types = {
+    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+    '.webmanifest': 'application/manifest+json', '.png': 'image/png',
+  };
   const server = http.createServer((request, response) => {
     const file = path.join(folder, path.normalize(new URL(request.url, 'http://x').pathname));
     fs.readFile(file, (error, data) => {
@@ -39,6 +42,18 @@ function launch(extraFlags = []) {
   const listeners = new Set();
   let nextId = 1;
   let input = '';
+  let gone = null;  // why the browser can no longer answer, once it has exited
+  // The browser's exit settles every call and every wait still open, and
+  // takes its profile with it.
+  child.on('exit', (code, signal) => {
+    gone = new Error(`the browser exited (${signal || `code ${code}`})`);
+    for (const call of pending.values()) call.reject(new Error(`${call.method}: ${gone.message}`));
+    pending.clear();
+    for (const listener of listeners) listener(null);
+    fs.rmSync(profile, { recursive: true, force: true });
+  });
+  child.on('error', () => {});  // not started: 'exit' follows
+  for (const fd of [3, 4]) child.stdio[fd].on('error', () => {});  // the pipe closes with it
   child.stdio[4].on('data', (chunk) => {
     input += chunk;
     for (let end; (end = input.indexOf('\0')) >= 0; input = input.slice(end + 1)) {
@@ -51,22 +66,33 @@ function launch(extraFlags = []) {
     }
   });
   function send(method, params = {}, sessionId = undefined) {
+    if (gone) return Promise.reject(new Error(`${method}: ${gone.message}`));
     const id = nextId++;
     child.stdio[3].write(`${JSON.stringify({ id, method, params, sessionId })}\0`);
     return new Promise((resolve, reject) => pending.set(id, { method, resolve, reject }));
   }
   function nextEvent(method, sessionId) {
-    return new Promise((resolve) => {
+    return new Promise((resolve, reject) => {
+      if (gone) {
+        reject(new Error(`${method}: ${gone.message}`));
+        return;
+      }
       const listener = (message) => {
-        if (message.method !== method || message.sessionId !== sessionId) return;
+        if (message === null) {
+          reject(new Error(`${method}: ${gone.message}`));
+        } else if (message.method !== method || message.sessionId !== sessionId) {
+          return;
+        } else {
+          resolve(message.params);
+        }
         listeners.delete(listener);
-        resolve(message.params);
       };
       listeners.add(listener);
     });
   }
   return {
     pid: child.pid,
+    profile,
     // A tab with a viewport of width x height CSS pixels at one device pixel each.
     async newPage(width, height) {
       const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
@@ -100,10 +126,9 @@ function launch(extraFlags = []) {
       const exited = child.exitCode !== null || child.signalCode !== null ? Promise.resolve()
         : new Promise((resolve) => child.once('exit', resolve));
       send('Browser.close').catch(() => {});
-      await Promise.race([exited, new Promise((resolve) => setTimeout(resolve, 10000))]);
+      await Promise.race([exited, new Promise((resolve) => setTimeout(resolve, 10000).unref())]);
       child.kill('SIGKILL');
-      await exited;
-      fs.rmSync(profile, { recursive: true, force: true });
+      await exited;  // the profile goes with the exit
     },
   };
 }
