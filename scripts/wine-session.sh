@@ -8,10 +8,11 @@
 . "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"  # morv_xvfb_start, morv_xvfb_stop
 
 morv_wine_pick() {
-  # 32-bit Wine needs a kernel that runs 32-bit Linux programs; some hosts cannot.
-  # There the Windows code is tested from its 64-bit build under 64-bit Wine.
+  # 32-bit Wine needs a kernel that runs 32-bit Linux programs; some hosts cannot
+  # (and where the i386 packages could not be installed, there is none). There the
+  # Windows code is tested from its 64-bit build under 64-bit Wine.
   if [ -z "${MORV_WIN_PRESET:-}" ]; then
-    if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    if [ -x /usr/lib/wine/wine ] && bash "$(dirname "${BASH_SOURCE[0]}")/runs-i386.sh"; then
       MORV_WIN_PRESET=win32
     else
       MORV_WIN_PRESET=win64
