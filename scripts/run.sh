@@ -27,7 +27,6 @@ saver_debug=-all,err+all,warn+debugstr
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   morv_wine_start
-  morv_wine_desktop || true
   echo "Morvessantique runs full screen on $DISPLAY: move the mouse or press a key to end it."
   status=0
   WINEDEBUG=$saver_debug "$MORV_WINE" "$scr" /s 2>"$MORV_WINE_TMP/saver.err" || status=$?
@@ -37,7 +36,6 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 morv_wine_start xvfb
-morv_wine_desktop || true
 . tests/e2e/saver_lib.sh
 saver_require_session
 at_exit morv_wine_stop

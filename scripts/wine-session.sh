@@ -3,7 +3,6 @@
 #   morv_wine_pick          sets MORV_WINE, MORV_WIN_PRESET (win32 or win64), WINEARCH
 #   morv_wine_start [xvfb]  prefix (+ display); an EXIT trap ends wineserver and Xvfb
 #   morv_wine_stop          what that trap runs
-#   morv_wine_desktop       starts Wine's desktop for the session and waits until it is up
 #   morv_wine_build TARGET...  configures and builds them in the $MORV_WIN_PRESET build,
 #                           its output in build/$MORV_WIN_PRESET.log (shown when it fails)
 . "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"  # morv_xvfb_start, morv_xvfb_stop
@@ -40,24 +39,6 @@ morv_wine_start() {
   echo "Wine ($MORV_WIN_PRESET) prefix $WINEPREFIX on display ${DISPLAY:-none}"
   "$MORV_WINE" wineboot -i >"$MORV_WINE_TMP/wineboot.log" 2>&1 || true
   wineserver -w
-}
-
-# A program that finds no Wine desktop starts Wine's desktop process (explorer.exe
-# /desktop) and waits for it for 10 s only. On a loaded machine the first start in a
-# new prefix can take longer; the program then runs without a display driver and no
-# window of it can be created (the saver ends with -1 before its window appears).
-# So the session starts the desktop itself and waits as long as it takes: a console
-# program that waits (until wineserver -k) keeps it, and its windows on the display
-# say that it is up. Any program started after this finds the desktop there.
-morv_wine_desktop() {
-  local i
-  "$MORV_WINE" cmd /c ping -n 1000000 127.0.0.1 >/dev/null 2>&1 &
-  for ((i = 0; i < 1200; i++)); do
-    xdotool search --class '^explorer\.exe$' >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  echo "Wine's desktop did not come up within 120 s" >&2
-  return 1
 }
 
 morv_wine_build() {
