@@ -17,10 +17,13 @@ morv_wine_build Morvessantique
 scr="$root/build/$MORV_WIN_PRESET/shell/Morvessantique.scr"
 echo "built $scr"
 
-# why_minus_one FILE: the saver's debug output and Wine's errors, from its stderr.
+# why_minus_one FILE: the saver's debug output and Wine's errors, from its stderr, and
+# the errors of Wine's set-up of the prefix.
 why_minus_one() {
   echo "the saver ended with -1; what it and Wine said:"
   grep -E ':(debugstr|err):|^wine' "$1" | sed 's/^/  /' | tail -n 20 || echo "  nothing"
+  echo "what Wine said while it set up the prefix:"
+  grep -E ':err:|^wine' "$MORV_WINE_TMP/wineboot.log" | sed 's/^/  /' | tail -n 10 || echo "  nothing"
 }
 # Wine shows a program's debug output on its debugstr channel.
 saver_debug=-all,err+all,warn+debugstr
