@@ -1,40 +1,68 @@
 #!/usr/bin/env bash
 # Installs everything the build, the main job and the test suites need on a fresh Debian 12
-# machine (as root), on hosts that run 32-bit programs and on hosts that cannot.
+# machine (as root), on hosts that run 32-bit programs and on hosts that cannot. The
+# 32-bit (i386) packages, for 32-bit Wine, only go where the kernel runs 32-bit programs.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
+root=$(cd "$(dirname "$0")/.." && pwd)
 pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
       libegl-dev libegl-mesa0 libgl-dev libopengl-dev libgl1-mesa-dri libpng-dev
       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
-      wine wine32 wine64 xvfb xauth xdotool x11-utils imagemagick python3
-      clang libclang-rt-14-dev valgrind
+      wine wine64 xvfb xauth xdotool x11-utils imagemagick python3
+      clang libclang-rt-14-dev valgrind g++-multilib
       libx11-dev libglx-dev xscreensaver procps xcompmgr xserver-xephyr
       emscripten node-acorn nodejs chromium)
 # --- release files: reproducible builds (commit time, archive normaliser), signing, Debian's package checker ---
 pkgs+=(git strip-nondeterminism osslsigncode openssl lintian)
 # --- end release files ---
 # Wine only recommends its OpenGL driver and the X extensions it loads at run time, and
-# recommended packages are not installed here: name them, for the 64-bit Wine and the
-# 32-bit one. Without them every pixel-format request fails.
-for arch in amd64 i386; do
-  pkgs+=("libgl1:$arch" "libglx-mesa0:$arch" "libgl1-mesa-dri:$arch"
-         "libxcursor1:$arch" "libxi6:$arch" "libxinerama1:$arch" "libxrandr2:$arch"
-         "libxrender1:$arch" "libxxf86vm1:$arch" "libxcomposite1:$arch")
-done
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+# recommended packages are not installed here: name them, for the 64-bit Wine and, where
+# it runs, the 32-bit one. Without them every pixel-format request fails.
+wine_gl() {
+  local p
+  for p in libgl1 libglx-mesa0 libgl1-mesa-dri libxcursor1 libxi6 libxinerama1 libxrandr2 \
+           libxrender1 libxxf86vm1 libxcomposite1; do
+    echo "$p:$1"
+  done
+}
+mapfile -t -O "${#pkgs[@]}" pkgs < <(wine_gl amd64)
+# Where the kernel runs 32-bit programs: 32-bit Wine, and the i386 build of the fern
+# engine runs natively. Elsewhere no i386 architecture and no i386 package (they could
+# never run), that build runs under qemu, and apt looks at no i386 index, so that a
+# mirror's broken one does not matter.
+i386=()
+apt=(apt-get)
+if bash "$root/scripts/runs-i386.sh"; then
+  i386=(wine32)
+  mapfile -t -O 1 i386 < <(wine_gl i386)
+else
+  pkgs+=(qemu-user-static)
+  apt+=(-o "APT::Architectures=$(dpkg --print-architecture)")
+fi
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+missing=() missing_i386=()
+for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
+for p in "${i386[@]}"; do installed "$p" || missing_i386+=("$p"); done
+if ((${#missing[@]} + ${#missing_i386[@]})); then
+  if ((${#i386[@]})); then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  fi
   # A mirror caught mid-sync serves an index that does not match its Release file; apt
   # then keeps going without that index. Try again a little later, and if it still fails,
   # go on: the install below says plainly if a package really cannot be had.
   for try in 1 2 3; do
-    apt-get update -q && break
+    "${apt[@]}" update -q && break
     echo "install-deps: apt-get update failed (try $try of 3)" >&2
     [ "$try" = 3 ] || sleep 20
   done
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  if ((${#missing[@]})); then
+    "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"
+  fi
+  # Without its index (or at versions that no longer match the updated 64-bit packages)
+  # the i386 set cannot be had: the Windows tests then run from the 64-bit build.
+  if ((${#missing_i386[@]})) &&
+     ! "${apt[@]}" install -y -q --no-install-recommends "${missing_i386[@]}" >/tmp/install-deps-i386.log 2>&1; then
+    echo "install-deps: the i386 packages for 32-bit Wine could not be installed (see /tmp/install-deps-i386.log); going on without them, the Windows tests will run from the 64-bit build" >&2
+  fi
 fi

@@ -1,21 +1,10 @@
 #include "generator.h"
 
-#include <cmath>
-
 namespace morv {
 
-void DirectionOf(double degrees, double* sine, double* cosine) {
-  // The fern's shape depends on this exact constant and operation order.
-  const double radians = degrees * 3.1415926535 / 180;
-  *sine = std::sin(radians);
-  *cosine = std::cos(radians);
-}
-
 bool BranchEnd(const Branch& branch, int* endX, int* endY) {
-  double sine = 0;
-  double cosine = 0;
-  DirectionOf(branch.angle, &sine, &cosine);
-  return EndPoint(branch.startX, branch.startY, branch.length, sine, cosine, endX, endY);
+  const Direction& d = DirectionOf(static_cast<int>(branch.angle) / DegreesPerStep);
+  return EndPoint(branch.startX, branch.startY, branch.length, d.sine, d.cosine, endX, endY);
 }
 
 void ForkChildren(const Branch& parent, int endX, int endY, Branch children[3]) {

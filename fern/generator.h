@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "directions.h"
 #include "segment_store.h"
 
 namespace morv {
@@ -24,15 +25,14 @@ struct Branch {
   int startX;
   int startY;
   double length;
-  double angle;  // degrees, 0 = up the screen, clockwise positive, never normalised
+  // Degrees, 0 = up the screen, clockwise positive, never normalised; a whole
+  // number of steps within the direction table, as every fern's angles are.
+  double angle;
   int sideFlag;
 };
 
-// The sine and cosine of a direction in degrees, as every branch end takes them.
-void DirectionOf(double degrees, double* sine, double* cosine);
-
 // The rounded end point of a branch from (startX, startY) of the given length,
-// in the direction DirectionOf gave; false when it rounds to its start point.
+// in the given direction; false when it rounds to its start point.
 inline bool EndPoint(int startX, int startY, double length, double sine, double cosine, int* endX,
                      int* endY) {
   const int dx = RoundHalfUp(length * sine);

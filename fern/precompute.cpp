@@ -53,9 +53,7 @@ class GrowableArray {
   std::size_t capacity_ = 0;
 };
 
-// Every angle of a fern is a whole multiple of 5 degrees: the roots' angles and
-// every turn are. Angles are kept as a count of such steps, never normalised.
-constexpr int DegreesPerStep = 5;
+// Angles are kept as a count of 5-degree steps, never normalised.
 static_assert(ShortSideTurn % DegreesPerStep == 0 && LongSideTurn % DegreesPerStep == 0 &&
                   ContinuationTurn % DegreesPerStep == 0,
               "turns are whole steps");
@@ -63,6 +61,19 @@ static_assert(ShortSideTurn % DegreesPerStep == 0 && LongSideTurn % DegreesPerSt
 constexpr int MaxTurnSteps = -ShortSideTurn / DegreesPerStep;
 static_assert(LongSideTurn <= -ShortSideTurn && -ContinuationTurn <= -ShortSideTurn,
               "the short side branch turns most");
+
+// The roots' directions, and every direction their generations can reach.
+constexpr int VerticalRootDegrees = 0;
+constexpr int HorizontalRootDegrees = 270;
+constexpr int MaxReachSteps = MaxTurnSteps * (MaxFernLevels - 1);
+static_assert(VerticalRootDegrees % DegreesPerStep == 0 &&
+                  HorizontalRootDegrees % DegreesPerStep == 0,
+              "roots are whole steps");
+static_assert(FirstDirectionStep <= VerticalRootDegrees / DegreesPerStep - MaxReachSteps &&
+                  FirstDirectionStep <= HorizontalRootDegrees / DegreesPerStep - MaxReachSteps &&
+                  LastDirectionStep >= VerticalRootDegrees / DegreesPerStep + MaxReachSteps &&
+                  LastDirectionStep >= HorizontalRootDegrees / DegreesPerStep + MaxReachSteps,
+              "the direction table holds every direction a fern reaches");
 
 // The rest of a live branch beside its line.
 struct BranchShape {
@@ -76,7 +87,8 @@ struct BranchShape {
 // its usual 64 bits it keeps extra bits in registers: a child's length could
 // enter its products unrounded (the generator passes it on rounded, as a call
 // argument) and a quotient rounded twice can differ in its last bit. Elsewhere
-// this does nothing. Only around arithmetic: nothing else runs while it lives.
+// this does nothing. It is held around the computing of a level and of the
+// level counts, never around a call into the progress dialog.
 class DoubleRounding {
  public:
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__)) && FLT_EVAL_METHOD == 2
@@ -96,11 +108,6 @@ class DoubleRounding {
   DoubleRounding& operator=(const DoubleRounding&) = delete;
 };
 
-struct Direction {
-  double sine;
-  double cosine;
-};
-
 // RoundHalfUp(n / 5.0) in integers: n / 5 has a fraction of 0, 0.2, 0.4, 0.6 or
 // 0.8, far from the 0.5 that decides, so the double quotient rounds alike, to
 // floor((n + 2) / 5). Taken on a biased unsigned value, that floor needs no
@@ -116,16 +123,14 @@ inline int RoundedFifth(int n) {
 // live branches of the current generation, in the generator's depth-first
 // order: a generation's branches are the children of the previous one's, parent
 // by parent, short side branch, long side branch, continuation. It gets the
-// generator's numbers by cheaper roads: the sine and cosine of each angle from a
-// table filled by the generator's own DirectionOf, the fork points' divisions
-// by 5 in integers, and no look at a child too short to round to a line.
+// generator's numbers by cheaper roads: the fork points' divisions by 5 in
+// integers, and no look at a child too short to round to a line.
 class LevelSource {
  public:
-  LevelSource(PrecomputeMethod method, const RootBranch& root, int levelCount)
+  LevelSource(PrecomputeMethod method, const RootBranch& root)
       : method_(method),
         root_{root.startX, root.startY, root.length, root.angle, 0},
-        rootSteps_(static_cast<int>(root.angle) / DegreesPerStep),
-        levelCount_(levelCount) {
+        rootSteps_(static_cast<int>(root.angle) / DegreesPerStep) {
     // A root off the 5-degree grid (none is) would take the reference walk.
     if (rootSteps_ * static_cast<double>(DegreesPerStep) != root.angle) {
       method_ = PrecomputeMethod::RootWalkPerLevel;
@@ -133,10 +138,10 @@ class LevelSource {
   }
   LevelSource(const LevelSource&) = delete;
   LevelSource& operator=(const LevelSource&) = delete;
-  ~LevelSource() { std::free(directions_); }
 
   // Records depth level `depth` (levels are asked for in increasing order from 0).
   bool Record(FernStore& store, int depth) {
+    const DoubleRounding rounding;
     if (method_ == PrecomputeMethod::RootWalkPerLevel) {
       return GrowBranch(store, root_.startX, root_.startY, root_.length, root_.angle, 0,
                         root_.sideFlag);
@@ -153,19 +158,8 @@ class LevelSource {
 
  private:
   bool Start() {
-    // A branch of generation g has turned g times from the root.
-    const int reach = MaxTurnSteps * (levelCount_ > 0 ? levelCount_ - 1 : 0);
-    minSteps_ = rootSteps_ - reach;
-    const std::size_t count = 2 * static_cast<std::size_t>(reach) + 1;
-    directions_ = static_cast<Direction*>(std::malloc(count * sizeof(Direction)));
-    if (directions_ == nullptr) return false;
-    for (std::size_t i = 0; i < count; ++i) {
-      const int degrees = (minSteps_ + static_cast<int>(i)) * DegreesPerStep;
-      DirectionOf(degrees, &directions_[i].sine, &directions_[i].cosine);
-    }
     if (!lines_.ClearAndReserve(1) || !shapes_.ClearAndReserve(1)) return false;
     std::size_t live = 0;
-    const DoubleRounding rounding;
     Grow(root_.startX, root_.startY, root_.length, rootSteps_, 0, lines_.data(), shapes_.data(),
          &live);
     lines_.SetSize(live);
@@ -180,7 +174,7 @@ class LevelSource {
             BranchShape* outShapes, std::size_t* count) const {
     // Neither offset is longer than the branch: below 0.5 both round to 0.
     if (length < 0.5) return;
-    const Direction& d = directions_[angleSteps - minSteps_];
+    const Direction& d = DirectionOf(angleSteps);
     int endX = 0;
     int endY = 0;
     const bool live = EndPoint(x, y, length, d.sine, d.cosine, &endX, &endY);
@@ -197,7 +191,6 @@ class LevelSource {
     SegmentLine* outLines = nextLines_.data();
     BranchShape* outShapes = nextShapes_.data();
     std::size_t count = 0;
-    const DoubleRounding rounding;
     for (std::size_t i = 0; i < parents; ++i) {
       const SegmentLine& p = lines_.data()[i];
       const BranchShape& shape = shapes_.data()[i];
@@ -229,9 +222,6 @@ class LevelSource {
   PrecomputeMethod method_;
   Branch root_;
   int rootSteps_;
-  int levelCount_;
-  int minSteps_ = 0;
-  Direction* directions_ = nullptr;  // from minSteps_ on, one entry per step
   GrowableArray<SegmentLine> lines_;
   GrowableArray<BranchShape> shapes_;
   GrowableArray<SegmentLine> nextLines_;
@@ -249,7 +239,7 @@ PrecomputeOutcome RunPass(FernStore& store, FernOrientation fern, const RootBran
                           ProgressState& progress, int* depthReached) {
   const int control = fern == Vertical ? VerticalStatusControl : HorizontalStatusControl;
   char line[ProgressLineChars];
-  LevelSource source(method, root, levelCount);
+  LevelSource source(method, root);
   BeginPass(store, fern);
   int depth = 0;
   for (; depth < GrowthPhases * levelCount; ++depth) {
@@ -279,14 +269,17 @@ ProgressState& Progress() { return g_progress; }
 void ResetProgress(ProgressState& progress) { progress.abortFlag.store(0); }
 
 RootBranch VerticalRoot(int clientWidth, int clientHeight) {
-  return {clientWidth / 2, clientHeight, static_cast<double>(clientHeight / 5), 0.0};
+  return {clientWidth / 2, clientHeight, static_cast<double>(clientHeight / 5),
+          static_cast<double>(VerticalRootDegrees)};
 }
 
 RootBranch HorizontalRoot(int clientWidth, int clientHeight) {
-  return {clientWidth, clientHeight / 2, static_cast<double>(clientWidth / 5), 270.0};
+  return {clientWidth, clientHeight / 2, static_cast<double>(clientWidth / 5),
+          static_cast<double>(HorizontalRootDegrees)};
 }
 
 int LevelCount(int rootLengthPixels) {
+  const DoubleRounding rounding;
   double length = rootLengthPixels;
   int count = 0;
   while (length > 1.0) {

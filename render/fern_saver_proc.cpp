@@ -6,6 +6,7 @@
 
 #include "animation.h"
 #include "close_policy.h"
+#include "debug_note_win32.h"
 #include "fast_madness.h"
 #include "fern_start.h"
 #include "gl_sink.h"
@@ -27,7 +28,10 @@ const char ErrorCaption[] = "Error";
 // A set-up step failed: one box, then the window goes. WM_DESTROY (delivered
 // inside DestroyWindow) releases whatever had been acquired up to here.
 void FailSetUp(HWND window, HWND boxOwner, const char* text) {
-  MessageBoxA(boxOwner, text, ErrorCaption, MB_OK);
+  DebugNote(text);
+  if (MessageBoxA(boxOwner, text, ErrorCaption, MB_OK) == 0) {
+    DebugNote("the Error box could not be shown");
+  }
   DestroyWindow(window);
 }
 

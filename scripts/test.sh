@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test suite: the host tests
 # (with the Linux display mode's end-to-end scripts under the real XScreenSaver daemon,
-# and its Debian package), the web page in headless Chromium, the same tests under
+# its Debian package, and the i386 build of the fern engine, natively or under
+# qemu-i386-static), the web page in headless Chromium and the WebAssembly engine under Node, the same tests under
 # AddressSanitizer/UBSan, short fuzzing runs, and the Windows build's tests and
 # end-to-end scripts under Wine on a virtual X display.
 set -euo pipefail

@@ -8,10 +8,11 @@
 . "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"  # morv_xvfb_start, morv_xvfb_stop
 
 morv_wine_pick() {
-  # 32-bit Wine needs a kernel that runs 32-bit Linux programs; some hosts cannot.
-  # There the Windows code is tested from its 64-bit build under 64-bit Wine.
+  # 32-bit Wine needs a kernel that runs 32-bit Linux programs; some hosts cannot
+  # (and where the i386 packages could not be installed, there is none). There the
+  # Windows code is tested from its 64-bit build under 64-bit Wine.
   if [ -z "${MORV_WIN_PRESET:-}" ]; then
-    if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    if [ -x /usr/lib/wine/wine ] && bash "$(dirname "${BASH_SOURCE[0]}")/runs-i386.sh"; then
       MORV_WIN_PRESET=win32
     else
       MORV_WIN_PRESET=win64
@@ -36,8 +37,17 @@ morv_wine_start() {
     morv_xvfb_start 1024x768x24 "$MORV_WINE_TMP/xvfb.log" || return 1
   fi
   echo "Wine ($MORV_WIN_PRESET) prefix $WINEPREFIX on display ${DISPLAY:-none}"
-  "$MORV_WINE" wineboot -i >"$MORV_WINE_TMP/wineboot.log" 2>&1 || true
-  wineserver -w
+  # Wine's first start fills the new prefix; a program started before that is done
+  # would start the update again itself, beside its own start. On a loaded machine
+  # wineboot can end first (a wait of its own ran out): then update the prefix again
+  # until Wine says that it has been.
+  local try
+  for try in 1 2 3; do
+    WINEDEBUG=-all,err+all "$MORV_WINE" wineboot -i >>"$MORV_WINE_TMP/wineboot.log" 2>&1 || true
+    wineserver -w
+    grep -q 'has been updated' "$MORV_WINE_TMP/wineboot.log" && return 0
+    echo "Wine has not finished setting up the prefix (try $try of 3)" >&2
+  done
 }
 
 morv_wine_build() {

@@ -1,5 +1,6 @@
 #include "saver_window.h"
 
+#include "debug_note_win32.h"
 #include "fern_saver_proc.h"
 #include "password_hooks.h"
 #include "shell_state.h"
@@ -174,6 +175,9 @@ int RunSaverWindow(HWND parent) {
   if (RegisterClassA(&saverClass) != 0) {
     window = CreateSaverWindow(shape, shell.instance);
     shell.saverWindow = window;
+    if (window == nullptr) DebugNote("the saver window could not be created");
+  } else {
+    DebugNote("the saver window class could not be registered");
   }
   int result = NoSaverWindowResult;
   if (window != nullptr) {

@@ -12,6 +12,9 @@ add_test(NAME import_audit
                  ${MORV_RELEASE_TESTS}/allowed_imports.txt
                  $<TARGET_FILE:Morvessantique> $<TARGET_FILE:morv_installer_exe>)
 
+add_test(NAME saver_has_no_x87_sine
+         COMMAND bash ${MORV_RELEASE_TESTS}/no_x87_sine.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Morvessantique>)
+
 function(morv_identity_test target level)
   add_test(NAME deliverable_identity_${target}
            COMMAND ${Python3_EXECUTABLE} ${MORV_RELEASE_TESTS}/deliverable_identity.py
@@ -30,6 +33,6 @@ add_test(NAME release_zip_e2e
                  ${PROJECT_SOURCE_DIR}/tests/e2e/dialogs_install.sh)
 set_tests_properties(release_zip_e2e PROPERTIES FIXTURES_REQUIRED morv_release_zip
                      TIMEOUT 180 SKIP_RETURN_CODE 77)
-set_tests_properties(import_audit deliverable_identity_Morvessantique
+set_tests_properties(import_audit saver_has_no_x87_sine deliverable_identity_Morvessantique
                      deliverable_identity_morv_installer_exe release_zip_package release_zip_e2e
                      PROPERTIES LABELS release)
