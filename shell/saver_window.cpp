@@ -148,6 +148,32 @@ LRESULT OnSysCommand(const ShellState& shell, const Message& m) {
   return Forward(m);
 }
 
+// The displays changed under a full-screen saver. Said by a message sent from
+// elsewhere, possibly while the precomputation waits on its dialog: the window
+// follows from the queue, once, however many such messages come. Where the
+// cursor now is was not the user's doing (a smaller screen pulls it in).
+LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
+  if (shell.previewMode) return Default(m);  // the preview stays as its host made it
+  GetCursorPos(&shell.cursorReference);
+  if (!shell.followPending) {
+    shell.followPending = PostMessageA(m.window, FollowDisplaysMessage, 0, 0) != FALSE;
+  }
+  return Default(m);
+}
+
+// Covers the new virtual screen, then lets the ferns follow the new monitors.
+LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
+  shell.followPending = false;
+  if (shell.previewMode) return 0;
+  const WindowShape shape = FullScreenShape();
+  if (shape.width > 0 && shape.height > 0) {
+    SetWindowPos(m.window, nullptr, shape.x, shape.y, shape.width, shape.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  GetCursorPos(&shell.cursorReference);
+  return Forward(m);
+}
+
 LRESULT OnTimer(const ShellState& shell, const Message& m) {
   if (shell.closeApproved != 0) return 0;  // closing: no more drawing
   Sleep(0);  // give the rest of the slice to whatever else wants the processor
@@ -210,6 +236,10 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return OnSysCommand(shell, m);
     case WM_TIMER:
       return OnTimer(shell, m);
+    case WM_DISPLAYCHANGE:
+      return OnDisplayChange(shell, m);
+    case FollowDisplaysMessage:
+      return OnFollowDisplays(shell, m);
     default:
       return Forward(m);
   }
