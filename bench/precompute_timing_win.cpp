@@ -48,7 +48,17 @@ int main(int argc, char** argv) {
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceCounter(&start);
-    const morv::PrecomputeResult result = morv::PrecomputeWithProgressDialog(store, width, height);
+    struct Run {
+      morv::FernStore* store;
+      int width;
+      int height;
+      static morv::PrecomputeResult Compute(void* context, const morv::ProgressPort& port) {
+        const Run& r = *static_cast<const Run*>(context);
+        return morv::PrecomputeFerns(*r.store, r.width, r.height, port, morv::Progress());
+      }
+    } job{&store, width, height};
+    const morv::PrecomputeResult result = morv::RunWithProgressDialog(
+        width, height, morv::DialogComputation{&job, &Run::Compute});
     QueryPerformanceCounter(&end);
     const double ms = elapsedMs(start, end) - holdMs;
     const long long segments =

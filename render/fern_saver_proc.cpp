@@ -14,7 +14,6 @@
 #include "monitor_ferns.h"
 #include "monitors_win32.h"
 #include "progress_dialog_win32.h"
-#include "segment_store.h"
 
 namespace morv {
 namespace {
@@ -69,47 +68,35 @@ bool MakeGlSurface(HWND window, GlSurfaceState& surface) {
   return true;
 }
 
+// The window's client size, and where its pictures go on the monitors now.
+MonitorLayout LayoutNow(HWND window) {
+  RECT client{0, 0, 0, 0};
+  if (!GetClientRect(window, &client)) client = RECT{0, 0, 0, 0};  // no area: nothing is drawn
+  return MonitorLayoutFor(window, client.right, client.bottom);
+}
+
 // Always TRUE for the cracker: a failed set-up has already destroyed the window.
 BOOL OnCreate(HWND window, LPCREATESTRUCTA) {
   const bool fastMadness = ReadFastMadness() != 0;
-  RECT client{0, 0, 0, 0};
-  if (!GetClientRect(window, &client)) client = RECT{0, 0, 0, 0};  // no area: nothing is drawn
+  const MonitorLayout layout = LayoutNow(window);
   GlSurfaceState& surface = GlSurface();
   if (!MakeGlSurface(window, surface)) return TRUE;
-  AnimationState& animation = Animation();
-  StartAnimation(animation, client.right, client.bottom, fastMadness);
-  // A window over several monitors gives each its own ferns; on one screen
-  // the saver's own animation and store are all there is.
-  MonitorFerns& monitors = SaverMonitorFerns();
-  const MonitorLayout layout = MonitorLayoutFor(window, client.right, client.bottom);
-  if (IsSingleScreen(layout, client.right, client.bottom)) {
-    FreeMonitorFerns(monitors);
-  } else {
-    SetUpMonitorFerns(monitors, layout, fastMadness);
-  }
   // Nothing computed yet for this window: the next erase starts the run.
-  FernStore& store = Store();
-  store.vertical[0] = nullptr;
-  store.computed = false;
+  MonitorFerns& ferns = SaverMonitorFerns();
+  SetUpMonitorFerns(ferns, layout, fastMadness);
   // Without a timer the window still shows its first erase; there is just no animation.
-  surface.timerId = SetTimer(window, AnimationTimerId, static_cast<UINT>(animation.tickIntervalMs),
-                             nullptr);
+  surface.timerId = SetTimer(window, AnimationTimerId,
+                             static_cast<UINT>(ferns.animations[0].tickIntervalMs), nullptr);
   return TRUE;
 }
 
 void OnSize(HWND, UINT, int, int) {
-  // The size recorded at creation is the one the drawing maps to.
-  const AnimationState& animation = Animation();
-  glViewport(0, 0, animation.clientWidth, animation.clientHeight);
+  // The size recorded with the layout is the one the drawing maps to.
+  const PictureSize& client = SaverMonitorFerns().layout.client;
+  glViewport(0, 0, client.width, client.height);
 }
 
 void OnDestroy(HWND window) {
-  FernStore& store = Store();
-  FreeSegmentList(store, store.vertical[0]);
-  FreeSegmentList(store, store.horizontal[0]);
-  // Freed chains must not stay reachable: a later window of this process
-  // would free them again.
-  ClearDepthIndexes(store);
   FreeMonitorFerns(SaverMonitorFerns());
   SaverGlSink().Release();
   GlSurfaceState& surface = GlSurface();
@@ -130,58 +117,59 @@ void OnDestroy(HWND window) {
   PostQuitMessage(0);
 }
 
-// True while the window shows one picture per monitor.
-bool OnSeveralMonitors() { return SaverMonitorFerns().layout.count > 0; }
-
+// Each picture in turn, inside its own rectangle; pictures of one size draw
+// the same ferns from the same store.
 void OnTimer(HWND, UINT) {
   GlSink& sink = SaverGlSink();
-  if (!OnSeveralMonitors()) {
-    AnimationTick(Animation(), Store(), sink);
-    return;
-  }
-  // Each monitor in turn, inside its own rectangle; monitors of one size draw
-  // the same picture from the same store.
-  MonitorFerns& monitors = SaverMonitorFerns();
-  const int clientHeight = Animation().clientHeight;
-  for (int i = 0; i < monitors.layout.count; ++i) {
-    const MonitorPlace& place = monitors.layout.places[i];
-    sink.Region(place.x, place.y, place.width, place.height, clientHeight);
-    AnimationTick(monitors.animations[i], monitors.stores[place.size], sink);
+  MonitorFerns& ferns = SaverMonitorFerns();
+  const MonitorLayout& layout = ferns.layout;
+  for (int i = 0; i < layout.count; ++i) {
+    const MonitorPlace& place = layout.places[i];
+    sink.Region(place.x, place.y, place.width, place.height, layout.client.height);
+    AnimationTick(ferns.animations[i], ferns.stores[place.size], sink);
   }
 }
 
-// The ferns for the window, computed beside the progress dialog.
 PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
-  if (OnSeveralMonitors()) {
-    return StartMonitorFerns(SaverMonitorFerns(), SaverGlSink(), port, Progress());
-  }
-  AnimationState& animation = Animation();
-  // The animation was started when the window was created; a pause that a
-  // tick has begun since then is kept.
-  const FernStart start{animation.clientWidth, animation.clientHeight,
-                        animation.tickIntervalMs == FastTickMs, false};
-  return StartFerns(Store(), animation, SaverGlSink(), start, port, Progress());
+  return StartMonitorFerns(SaverMonitorFerns(), SaverGlSink(), port, Progress());
 }
 
-// The first erase of a window that has computed nothing yet runs the
-// precomputation; every other erase gets the default handling.
+// The first erase after a layout is taken runs the precomputation of whatever
+// it still lacks; every other erase gets the default handling.
 LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
-  FernStore& store = Store();
-  const AnimationState& animation = Animation();
-  if (store.computed || animation.currentDepth != 0) {
+  MonitorFerns& ferns = SaverMonitorFerns();
+  if (ferns.computed || ferns.animations[0].currentDepth != 0) {
     return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
   }
   // Claimed before anything can re-enter: an erase answered while the dialog
   // opens must not start a second run.
-  store.computed = true;
-  // The window's middle is the dialog's only on a single screen; over several
-  // monitors the dialog is centred on one of them.
-  RunWithProgressDialog(animation.clientWidth, animation.clientHeight,
+  ferns.computed = true;
+  // The window's middle is the dialog's on a window with one picture; over
+  // several monitors the dialog is centred on one of them.
+  const MonitorLayout& layout = ferns.layout;
+  RunWithProgressDialog(layout.client.width, layout.client.height,
                         DialogComputation{nullptr, &ComputeForWindow},
-                        OnSeveralMonitors() ? ProgressRecentre::DialogMiddle
-                                            : ProgressRecentre::WindowMiddle);
+                        layout.count > 1 ? ProgressRecentre::DialogMiddle
+                                         : ProgressRecentre::WindowMiddle);
   if (Progress().abortFlag.load(std::memory_order_acquire) != 0) return 1;
   return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
+}
+
+// The displays changed, and the shell has fitted the window to the new virtual
+// screen: every monitor of the new layout starts its ferns afresh, and the
+// erase that follows computes the sizes it did not show before. The run of the
+// old layout, if one was under way, has ended: this comes through the queue.
+void OnFollowDisplays(HWND window) {
+  MonitorFerns& ferns = SaverMonitorFerns();
+  const MonitorLayout next = LayoutNow(window);
+  if (SameLayout(next, ferns.layout)) return;  // a change elsewhere: the pictures go on
+  if (FollowLayout(ferns, next)) {
+    // A new layout is a new run: an abort of the old one does not stop it.
+    Progress().abortFlag.store(0, std::memory_order_release);
+  }
+  OnSize(window, SIZE_RESTORED, 0, 0);
+  // Everything starts from black: the erase clears the window.
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 // The progress dialog runs on a thread of its own, so the platform deactivates
@@ -226,6 +214,9 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return OnEraseBackground(window, wParam, lParam);
     case WM_ACTIVATEAPP:
       return OnActivateApp(window, wParam, lParam);
+    case FollowDisplaysMessage:
+      OnFollowDisplays(window);
+      return 0;
     default:
       return ShellDefaultProc(window, message, wParam, lParam);
   }

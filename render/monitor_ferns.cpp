@@ -1,11 +1,14 @@
 #include "monitor_ferns.h"
 
 #include "fern_start.h"
+#include "level_stats.h"
 
 namespace morv {
 namespace {
 
 MonitorFerns g_monitorFerns{};
+
+bool HasArea(const PixelRect& r) { return r.right > r.left && r.bottom > r.top; }
 
 PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
   return PixelRect{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
@@ -13,8 +16,40 @@ PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
                    a.bottom < b.bottom ? a.bottom : b.bottom};
 }
 
-bool SamePlace(const MonitorPlace& a, const MonitorPlace& b) {
-  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+PixelRect Bounds(const PixelRect& a, const PixelRect& b) {
+  return PixelRect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                   a.right > b.right ? a.right : b.right,
+                   a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
+bool Overlap(const PixelRect& a, const PixelRect& b) { return HasArea(Intersection(a, b)); }
+
+// Adds a monitor to the surfaces found so far: one that overlaps some of them
+// takes their place, as the rectangle bounding them all, at the first one's
+// position in the list (the primary monitor comes first). Returns the count.
+int AddSurface(PixelRect* surfaces, int count, const PixelRect& monitor) {
+  int at = -1;
+  PixelRect merged = monitor;
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (int k = 0; k < count; ++k) {
+      if (k == at || !Overlap(surfaces[k], merged)) continue;
+      merged = Bounds(merged, surfaces[k]);
+      if (at < 0) {
+        at = k;
+      } else {  // two surfaces now meet: the later one goes
+        const int gone = k > at ? k : at;
+        at = k < at ? k : at;
+        for (int m = gone; m + 1 < count; ++m) surfaces[m] = surfaces[m + 1];
+        --count;
+      }
+      surfaces[at] = merged;
+      grew = true;
+      break;
+    }
+  }
+  if (at < 0) surfaces[count++] = monitor;
+  return count;
 }
 
 // The index of the size, added if it is new.
@@ -28,6 +63,7 @@ int SizeIndex(MonitorLayout& layout, int width, int height) {
 
 MonitorLayout WholeClientArea(int width, int height) {
   MonitorLayout layout{};
+  layout.client = PictureSize{width, height};
   layout.count = 1;
   layout.places[0] = MonitorPlace{0, 0, width, height, 0};
   layout.sizeCount = 1;
@@ -35,27 +71,33 @@ MonitorLayout WholeClientArea(int width, int height) {
   return layout;
 }
 
+void StartPicture(AnimationState& animation, const MonitorPlace& place, bool fastMadness) {
+  ResetAnimation(animation);
+  StartAnimation(animation, place.width, place.height, fastMadness);
+}
+
 }  // namespace
 
 MonitorLayout PlaceMonitors(const PixelRect& client, const PixelRect* monitors, int count) {
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  PixelRect surfaces[MaxListedMonitors];
+  int surfaceCount = 0;
+  for (int i = 0; i < count && i < MaxListedMonitors; ++i) {
+    if (HasArea(monitors[i])) surfaceCount = AddSurface(surfaces, surfaceCount, monitors[i]);
+  }
   MonitorLayout layout{};
-  for (int i = 0; i < count && layout.count < MaxMonitors; ++i) {
-    const PixelRect shown = Intersection(client, monitors[i]);
-    if (shown.right <= shown.left || shown.bottom <= shown.top) continue;
+  layout.client = PictureSize{width, height};
+  for (int i = 0; i < surfaceCount && layout.count < MaxMonitors; ++i) {
+    const PixelRect shown = Intersection(client, surfaces[i]);
+    if (!HasArea(shown)) continue;
     // Client coordinates count from the client area's corner, wherever the
     // monitors put it.
-    MonitorPlace place{shown.left - client.left, shown.top - client.top, shown.right - shown.left,
-                       shown.bottom - shown.top, 0};
-    bool mirrored = false;
-    for (int k = 0; k < layout.count && !mirrored; ++k) {
-      mirrored = SamePlace(layout.places[k], place);
-    }
-    if (mirrored) continue;
-    layout.places[layout.count++] = place;
+    layout.places[layout.count++] =
+        MonitorPlace{shown.left - client.left, shown.top - client.top, shown.right - shown.left,
+                     shown.bottom - shown.top, 0};
   }
-  if (layout.count < 2) {
-    return WholeClientArea(client.right - client.left, client.bottom - client.top);
-  }
+  if (layout.count < 2) return WholeClientArea(width, height);
   for (int k = 0; k < layout.count; ++k) {
     MonitorPlace& place = layout.places[k];
     place.size = SizeIndex(layout, place.width, place.height);
@@ -63,35 +105,101 @@ MonitorLayout PlaceMonitors(const PixelRect& client, const PixelRect* monitors, 
   return layout;
 }
 
-bool IsSingleScreen(const MonitorLayout& layout, int clientWidth, int clientHeight) {
-  return layout.count == 1 && layout.places[0].x == 0 && layout.places[0].y == 0 &&
-         layout.places[0].width == clientWidth && layout.places[0].height == clientHeight;
+bool SameLayout(const MonitorLayout& a, const MonitorLayout& b) {
+  if (a.client.width != b.client.width || a.client.height != b.client.height ||
+      a.count != b.count) {
+    return false;
+  }
+  for (int i = 0; i < a.count; ++i) {
+    const MonitorPlace& p = a.places[i];
+    const MonitorPlace& q = b.places[i];
+    if (p.x != q.x || p.y != q.y || p.width != q.width || p.height != q.height) return false;
+  }
+  return true;
 }
 
 MonitorFerns& SaverMonitorFerns() { return g_monitorFerns; }
 
 void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fastMadness) {
   FreeMonitorFerns(ferns);
-  ferns.layout = layout;
-  for (int i = 0; i < layout.count; ++i) {
-    ResetAnimation(ferns.animations[i]);
-    StartAnimation(ferns.animations[i], layout.places[i].width, layout.places[i].height,
-                   fastMadness);
+  ferns.fastMadness = fastMadness;
+  FollowLayout(ferns, layout);
+}
+
+bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
+  const MonitorLayout& old = ferns.layout;
+  FernStore kept[MaxMonitors];
+  PrecomputeResult keptResults[MaxMonitors];
+  bool reused[MaxMonitors] = {};
+  bool missing = false;
+  for (int s = 0; s < next.sizeCount; ++s) {
+    ResetFernStore(kept[s]);
+    keptResults[s] = PrecomputeResult{PrecomputeOutcome::Completed, 0, 0, 0, Vertical};
+    for (int o = 0; o < old.sizeCount; ++o) {
+      if (reused[o] || !ferns.stores[o].computed || old.sizes[o].width != next.sizes[s].width ||
+          old.sizes[o].height != next.sizes[s].height) {
+        continue;
+      }
+      kept[s] = ferns.stores[o];
+      keptResults[s] = ferns.results[o];
+      reused[o] = true;
+      break;
+    }
+    missing = missing || !kept[s].computed;
   }
+  for (int o = 0; o < MaxMonitors; ++o) {
+    if (reused[o]) continue;
+    FreeFerns(ferns.stores[o]);
+  }
+  for (int s = 0; s < MaxMonitors; ++s) {
+    if (s < next.sizeCount) {
+      ferns.stores[s] = kept[s];
+      ferns.results[s] = keptResults[s];
+    } else {
+      ResetFernStore(ferns.stores[s]);
+    }
+  }
+  ferns.layout = next;
+  for (int i = 0; i < next.count; ++i) {
+    const MonitorPlace& place = next.places[i];
+    StartPicture(ferns.animations[i], place, ferns.fastMadness);
+    if (ferns.stores[place.size].computed) {
+      ApplyPrecomputeResult(ferns.animations[i], ferns.results[place.size]);
+    }
+  }
+  ferns.computed = !missing;
+  return missing;
 }
 
 PrecomputeResult StartMonitorFerns(MonitorFerns& ferns, DrawSink& sink, const ProgressPort& port,
                                    ProgressState& progress) {
   const MonitorLayout& layout = ferns.layout;
   SizedStore sizes[MaxMonitors];
-  PrecomputeResult results[MaxMonitors];
+  int runSize[MaxMonitors];
+  int count = 0;
   for (int s = 0; s < layout.sizeCount; ++s) {
-    sizes[s] = SizedStore{layout.sizes[s].width, layout.sizes[s].height, &ferns.stores[s]};
+    if (ferns.stores[s].computed) continue;
+    ferns.stores[s].computed = true;
+    sizes[count] = SizedStore{layout.sizes[s].width, layout.sizes[s].height, &ferns.stores[s]};
+    runSize[count++] = s;
   }
-  const PrecomputeResult overall =
-      StartFernSizes(sizes, layout.sizeCount, results, sink, port, progress);
+  PrecomputeResult results[MaxMonitors];
+  PrecomputeResult overall = ferns.results[0];
+  if (count > 0) {
+    overall = StartFernSizes(sizes, count, results, sink, port, progress);
+    for (int k = 0; k < count; ++k) ferns.results[runSize[k]] = results[k];
+  }
+  if (count < layout.sizeCount) {
+    // Sizes kept from an earlier layout draw through the same buffer.
+    std::int64_t largest = 0;
+    for (int s = 0; s < layout.sizeCount; ++s) {
+      const std::int64_t level = LargestLevelSegments(ferns.stores[s]);
+      if (level > largest) largest = level;
+    }
+    sink.Reserve(largest);
+  }
   for (int i = 0; i < layout.count; ++i) {
-    ApplyPrecomputeResult(ferns.animations[i], results[layout.places[i].size]);
+    ApplyPrecomputeResult(ferns.animations[i], ferns.results[layout.places[i].size]);
   }
   return overall;
 }
@@ -102,6 +210,7 @@ void FreeMonitorFerns(MonitorFerns& ferns) {
     ResetFernStore(store);
   }
   ferns.layout = MonitorLayout{};
+  ferns.computed = false;
 }
 
 }  // namespace morv

@@ -1,6 +1,7 @@
-// A window over several monitors: each monitor shows its own pair of ferns,
-// placed and sized for its rectangle as if it were the whole screen. Monitors
-// of one size share one computation; each has its own animation, so that its
+// The saver window's pictures: one pair of ferns per monitor, placed and sized
+// for the monitor's rectangle as if it were the whole screen. A single screen
+// is the one-monitor case: one picture over the whole client area. Monitors of
+// one size share one computation; each has its own animation, so that its
 // picture at every tick is the one a screen of that size shows.
 #pragma once
 
@@ -11,8 +12,10 @@
 
 namespace morv {
 
-// Monitors looked at; any beyond are left black.
+// Pictures placed at most; monitors beyond them are left black.
 constexpr int MaxMonitors = 16;
+// Monitors looked at as the platform lists them, mirrored ones included.
+constexpr int MaxListedMonitors = 64;
 
 // A rectangle in pixels: left and top inside, right and bottom just outside.
 struct PixelRect {
@@ -38,40 +41,59 @@ struct PictureSize {
 };
 
 struct MonitorLayout {
-  int count;  // pictures; 0 before any layout is taken
+  PictureSize client;  // the client area the pictures are placed in
+  int count;           // pictures; 0 before any layout is taken
   MonitorPlace places[MaxMonitors];
   int sizeCount;
-  PictureSize sizes[MaxMonitors];  // distinct, in the order the monitors first use them
+  PictureSize sizes[MaxMonitors];  // distinct, in the order the pictures first use them
 };
 
 // Places the pictures of a window whose client area is `client` (screen
 // coordinates, so possibly negative) on `monitors` (screen coordinates, as the
-// platform lists them). Each monitor keeps its part of the client area; a
-// monitor outside it, or a second one on the same rectangle, draws nothing.
-// With fewer than two such monitors the whole client area is the one picture,
-// as on a single screen.
+// platform lists them):
+// - a monitor of no area is ignored;
+// - monitors that overlap, mirrored ones included, are one picture over the
+//   rectangle that bounds them, so that no pixel is drawn by two pictures;
+// - each picture keeps its part of the client area, and one outside it draws
+//   nothing;
+// - the first MaxMonitors pictures are placed;
+// - with fewer than two pictures, or no list at all (count 0: the platform
+//   could not tell), the whole client area is the one picture.
 MonitorLayout PlaceMonitors(const PixelRect& client, const PixelRect* monitors, int count);
 
-// The layout is one picture over the whole client area: drawn as a single
-// screen always was.
-bool IsSingleScreen(const MonitorLayout& layout, int clientWidth, int clientHeight);
+// The same client area with the same pictures in the same places.
+bool SameLayout(const MonitorLayout& a, const MonitorLayout& b);
 
-// The ferns of every monitor.
+// The ferns of every picture.
 struct MonitorFerns {
   MonitorLayout layout;
-  FernStore stores[MaxMonitors];           // one per distinct size
-  AnimationState animations[MaxMonitors];  // one per monitor
+  bool fastMadness;
+  // The computation for this layout has been claimed: the first erase after a
+  // layout is taken starts it, and no later erase does.
+  bool computed;
+  FernStore stores[MaxMonitors];          // per distinct size, in the layout's order
+  PrecomputeResult results[MaxMonitors];  // what each size's computation gave
+  AnimationState animations[MaxMonitors];  // per picture
 };
 
 // The saver window's (process-wide, empty at start).
 MonitorFerns& SaverMonitorFerns();
 
-// Takes the layout and starts each monitor's animation as a window's creation
-// does, for that monitor's size; frees whatever the stores held before.
+// A window's first layout: frees whatever the stores held and starts each
+// picture's animation as a window's creation does, for that picture's size.
 void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fastMadness);
 
-// Computes every distinct size's ferns in one run (StartFernSizes) and starts
-// each monitor's animation on its size's, keeping any pause a tick has begun.
+// A new layout for the same window, after the displays changed: keeps the
+// ferns of every size that `next` still shows, frees the others, and starts
+// every picture's animation afresh, at level 0 of its vertical fern, on what
+// its size keeps. Returns true when some size must still be computed; the
+// layout is then not computed.
+bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next);
+
+// Computes, in one run (StartFernSizes), the sizes that have not been
+// computed, and applies each size's result to its pictures' animations,
+// keeping any pause a tick has begun. The sink is sized for the largest level
+// of every size. Returns the run's result (of the kept sizes when none ran).
 PrecomputeResult StartMonitorFerns(MonitorFerns& ferns, DrawSink& sink, const ProgressPort& port,
                                    ProgressState& progress);
 

@@ -11,16 +11,19 @@ struct Listing {
   PixelRect* out;
   int capacity;
   int count;
+  bool failed;
 };
 
 BOOL CALLBACK ListMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
   Listing& listing = *reinterpret_cast<Listing*>(context);
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (listing.getMonitorInfo(monitor, &info)) {
-    const RECT& r = info.rcMonitor;  // the whole monitor: the saver covers the taskbar too
-    listing.out[listing.count++] = PixelRect{r.left, r.top, r.right, r.bottom};
+  if (!listing.getMonitorInfo(monitor, &info)) {
+    listing.failed = true;  // a list with a hole in it is no list
+    return FALSE;
   }
+  const RECT& r = info.rcMonitor;  // the whole monitor: the saver covers the taskbar too
+  listing.out[listing.count++] = PixelRect{r.left, r.top, r.right, r.bottom};
   return listing.count < listing.capacity;
 }
 
@@ -36,9 +39,12 @@ int EnumerateMonitors(PixelRect* out, int capacity) {
   const auto enumDisplayMonitors = Bound<EnumDisplayMonitorsFn>(user32, "EnumDisplayMonitors");
   const auto getMonitorInfo = Bound<GetMonitorInfoFn>(user32, "GetMonitorInfoA");
   if (enumDisplayMonitors == nullptr || getMonitorInfo == nullptr) return 0;
-  Listing listing{getMonitorInfo, out, capacity, 0};
-  // Its result tells nothing more: a full list stops the walk on purpose.
-  enumDisplayMonitors(nullptr, nullptr, ListMonitor, reinterpret_cast<LPARAM>(&listing));
+  Listing listing{getMonitorInfo, out, capacity, 0, false};
+  const BOOL walked =
+      enumDisplayMonitors(nullptr, nullptr, ListMonitor, reinterpret_cast<LPARAM>(&listing));
+  // A full list stops the walk on purpose; any other early end is a failure,
+  // and a failure gives no list at all rather than part of one.
+  if (listing.failed || (!walked && listing.count < capacity)) return 0;
   return listing.count;
 }
 
@@ -56,8 +62,8 @@ MonitorLayout MonitorLayoutFor(HWND window, int clientWidth, int clientHeight) {
   if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 || !ClientToScreen(window, &origin)) {
     return PlaceMonitors(whole, nullptr, 0);
   }
-  PixelRect monitors[MaxMonitors];
-  const int count = MonitorPlatform().list(monitors, MaxMonitors);
+  PixelRect monitors[MaxListedMonitors];
+  const int count = MonitorPlatform().list(monitors, MaxListedMonitors);
   const PixelRect client{origin.x, origin.y, origin.x + clientWidth, origin.y + clientHeight};
   return PlaceMonitors(client, monitors, count);
 }

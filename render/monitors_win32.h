@@ -8,7 +8,8 @@
 namespace morv {
 
 // How the monitors are listed: each one's rectangle in screen coordinates, up
-// to `capacity`, and how many were written; 0 when the platform cannot tell.
+// to `capacity`, and how many were written; 0 when the platform cannot tell,
+// or could tell only part of the list.
 // The platform's by default; tests put a desktop of their own in.
 struct MonitorCalls {
   int (*list)(PixelRect* out, int capacity);

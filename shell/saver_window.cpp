@@ -149,8 +149,54 @@ LRESULT OnSysCommand(const ShellState& shell, const Message& m) {
   return Forward(m);
 }
 
-LRESULT OnTimer(const ShellState& shell, const Message& m) {
+// Covers the virtual screen as the system now reports it, then lets the ferns
+// follow the monitors (they look again themselves and keep a layout that did
+// not change). Where the cursor is after a move of the window was not the
+// user's doing: a smaller screen pulls it in.
+LRESULT FollowDisplays(ShellState& shell, HWND window) {
+  const WindowShape shape = FullScreenShape();
+  RECT now = {};
+  GetWindowRect(window, &now);
+  if (shape.width > 0 && shape.height > 0 &&
+      (now.left != shape.x || now.top != shape.y || now.right - now.left != shape.width ||
+       now.bottom - now.top != shape.height)) {
+    SetWindowPos(window, nullptr, shape.x, shape.y, shape.width, shape.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    GetCursorPos(&shell.cursorReference);
+  }
+  return Forward(Message{window, FollowDisplaysMessage, 0, 0});
+}
+
+// The displays changed under a full-screen saver. Said by a message sent from
+// elsewhere, possibly while the precomputation waits on its dialog: the window
+// follows from the queue, once, however many such messages come; and since
+// some systems (Wine) report the new screen a moment after saying so, the
+// ticks of the next DisplaySettleMs look again.
+LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
+  if (shell.previewMode) return Default(m);  // the preview stays as its host made it
+  GetCursorPos(&shell.cursorReference);
+  shell.displayChangeTick = GetTickCount() | 1;  // never 0, which means "no change"
+  if (!shell.followPending) {
+    shell.followPending = PostMessageA(m.window, FollowDisplaysMessage, 0, 0) != FALSE;
+  }
+  return Default(m);
+}
+
+LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
+  shell.followPending = false;
+  if (shell.previewMode) return 0;
+  return FollowDisplays(shell, m.window);
+}
+
+LRESULT OnTimer(ShellState& shell, const Message& m) {
   if (shell.closeApproved != 0) return 0;  // closing: no more drawing
+  if (shell.displayChangeTick != 0) {
+    if (GetTickCount() - shell.displayChangeTick < DisplaySettleMs) {
+      FollowDisplays(shell, m.window);
+    } else {
+      shell.displayChangeTick = 0;
+    }
+  }
   Sleep(0);  // give the rest of the slice to whatever else wants the processor
   return Forward(m);
 }
@@ -214,6 +260,10 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return OnSysCommand(shell, m);
     case WM_TIMER:
       return OnTimer(shell, m);
+    case WM_DISPLAYCHANGE:
+      return OnDisplayChange(shell, m);
+    case FollowDisplaysMessage:
+      return OnFollowDisplays(shell, m);
     default:
       return Forward(m);
   }

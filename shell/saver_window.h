@@ -12,6 +12,10 @@ constexpr int SaverIconId = 100;
 constexpr UINT SaverClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;  // 0x2B
 constexpr DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;                 // 0x52000000
 constexpr DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // 0x96000000
+// How long after a display change the saver keeps checking that its window
+// covers the screen the system reports.
+constexpr DWORD DisplaySettleMs = 3000;
+
 // The run's result when no window could be made: a failure, not a normal end.
 constexpr int NoSaverWindowResult = -1;
 

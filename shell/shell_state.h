@@ -26,6 +26,8 @@ struct ShellState {
   AssociateContextFn associateContext;
   HIMC savedInputContext;    // the context detached from the saver window
   POINT cursorReference;     // where mouse travel is measured from (screen)
+  bool followPending;        // the displays changed; the window is to follow them
+  DWORD displayChangeTick;   // GetTickCount at the last display change; 0 before any
 
   // Close policy and password hooks.
   LONG closeApproved;        // the hook's last answer; non-zero lets the window close

@@ -43,4 +43,10 @@ if(MORV_HOST_TOOL)
            $<TARGET_FILE:Morvessantique> ${MORV_HOST_TOOL})
   set_tests_properties(saver_monitors_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display LABELS e2e)
+  # A display change under the running saver: another program sets 800x600 on
+  # a resizeable Xephyr of 1024x768, and the saver follows it.
+  add_test(NAME saver_display_change_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_display_change.sh
+           $<TARGET_FILE:Morvessantique> ${MORV_HOST_TOOL} $<TARGET_FILE:saver_outside_probe>)
+  set_tests_properties(saver_display_change_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK morv_display LABELS e2e)
 endif()

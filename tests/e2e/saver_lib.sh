@@ -133,3 +133,29 @@ center_pointer() {
   xdotool mousemove $((w / 2)) $((h / 2))
   sleep 0.3
 }
+
+# nested_display OUTER_SCREEN XEPHYR_OPTIONS...: a Xephyr with those options inside a
+# private Xvfb of OUTER_SCREEN, and a Wine prefix of its own whose wineserver starts on
+# it. DISPLAY is then the Xephyr, $outer the Xvfb around it. Returns 1 with the reason in
+# $why: the caller has started things by then, so that is a failure, not a skip.
+nested_display() {
+  local screen=$1 cookie
+  shift
+  why=
+  . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+  morv_xvfb_start "$screen" "$work/xvfb.log" || { why="no Xvfb for the Xephyr to run in"; return 1; }
+  at_exit morv_xvfb_stop
+  outer=$DISPLAY
+  # The nested server takes the same cookie as the one it runs in.
+  cookie=$(xauth -f "$morv_xvfb_auth" list | awk 'NR == 1 { print $3 }')
+  run_bg xephyr Xephyr -displayfd 3 -auth "$morv_xvfb_auth" "$@" -no-host-grab -nolisten tcp \
+    3>"$work/xephyr.display"
+  wait_file "$work/xephyr.display" 10 && grep -q '^[0-9]' "$work/xephyr.display" ||
+    { why="Xephyr did not start$(said xephyr)"; return 1; }
+  export DISPLAY=":$(head -1 "$work/xephyr.display")"
+  xauth -q -f "$morv_xvfb_auth" add "$DISPLAY" . "$cookie"
+  export WINEPREFIX=$work/prefix
+  at_exit 'wineserver -k >/dev/null 2>&1; true'
+  "$wine" wineboot -i >"$work/wineboot.log" 2>&1
+  wineserver -w
+}

@@ -9,34 +9,15 @@ set -uo pipefail
 scr=$1
 tool=$2
 . "$(dirname "$0")/saver_lib.sh"
-. "$(dirname "$0")/../../scripts/xvfb.sh"
+command -v Xephyr >/dev/null || { echo "SKIP: needs Xephyr (package xserver-xephyr)"; exit 77; }
 saver_require_session
 sizes=(800x600 640x480)
 places=(800x600+0+0 640x480+800+0)
 
-skip() { echo "SKIP: no display with two monitors: $*"; exit 77; }
-
-command -v Xephyr >/dev/null || skip "no Xephyr (package xserver-xephyr)"
-morv_xvfb_start 1600x800x24 "$work/xvfb.log" || skip "no Xvfb for the Xephyr to run in"
-at_exit morv_xvfb_stop
-# The nested server takes the same cookie as the one it runs in.
-cookie=$(xauth -f "$morv_xvfb_auth" list | awk 'NR == 1 { print $3 }')
-run_bg xephyr Xephyr -displayfd 3 -auth "$morv_xvfb_auth" +xinerama -extension RANDR \
-  -screen 800x600 -screen 640x480 -no-host-grab -nolisten tcp 3>"$work/xephyr.display"
-for _ in $(seq 1 100); do
-  grep -q '^[0-9]' "$work/xephyr.display" 2>/dev/null || [ -s "$work/xephyr.exit" ] && break
-  sleep 0.1
-done
-grep -q '^[0-9]' "$work/xephyr.display" || skip "Xephyr did not start$(said xephyr)"
-export DISPLAY=":$(head -1 "$work/xephyr.display")"
-xauth -q -f "$morv_xvfb_auth" add "$DISPLAY" . "$cookie"
+nested_display 1600x800x24 +xinerama -extension RANDR -screen 800x600 -screen 640x480 ||
+  { fail "two monitors: $why"; finish; exit; }
 heads=$(xdpyinfo -ext XINERAMA | grep -c 'head #')
-[ "$heads" = 2 ] || skip "Xephyr shows $heads Xinerama heads"
-# A prefix of its own, so that its wineserver starts on this display.
-export WINEPREFIX=$work/prefix
-at_exit 'wineserver -k >/dev/null 2>&1; true'
-"$wine" wineboot -i >"$work/wineboot.log" 2>&1
-wineserver -w
+[ "$heads" = 2 ] || { fail "Xephyr shows $heads Xinerama heads, not 2"; finish; exit; }
 
 # A finished fern stays through the end-of-fern tick and 80 pause ticks: at the
 # later of the two sizes' finishing ticks both monitors show finished ferns.

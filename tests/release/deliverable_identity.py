@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Reads the resources back out of a built program (windres) and proves what Windows
 will find there: a well-formed application manifest in the form Windows XP accepts,
-with the given execution level, DPI awareness and the Vista to 10/11 supportedOS
+with the given execution level, DPI awareness (system, per monitor from Windows 10) and the Vista to 10/11 supportedOS
 entries; a version resource with the project's version; language 1045 throughout.
 
     deliverable_identity.py WINDRES PROGRAM EXECUTION_LEVEL VERSION
@@ -15,6 +15,7 @@ ASM_V1 = "urn:schemas-microsoft-com:asm.v1"
 ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
 COMPAT = "urn:schemas-microsoft-com:compatibility.v1"
 SETTINGS = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+SETTINGS_2016 = "http://schemas.microsoft.com/SMI/2016/WindowsSettings"
 SUPPORTED_OS = {  # Vista, 7, 8, 8.1, 10 and 11
     "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
     "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
@@ -56,9 +57,14 @@ def check_manifest(text, level):
     ids = {e.get("Id") for e in root.iter(f"{{{COMPAT}}}supportedOS")}
     if ids != SUPPORTED_OS:
         problems.append(f"supportedOS entries {sorted(ids)} are not Vista to 10/11")
-    dpi = root.find(f"{{{ASM_V3}}}application/{{{ASM_V3}}}windowsSettings/{{{SETTINGS}}}dpiAware")
+    settings = f"{{{ASM_V3}}}application/{{{ASM_V3}}}windowsSettings"
+    dpi = root.find(f"{settings}/{{{SETTINGS}}}dpiAware")
     if dpi is None or dpi.text.strip().lower() != "true":
-        problems.append("not DPI aware")
+        problems.append("not DPI aware (Vista to 8.1)")
+    # Windows 10 takes the first mode it knows: per monitor (v2) from 1703 on.
+    modes = root.find(f"{settings}/{{{SETTINGS_2016}}}dpiAwareness")
+    if modes is None or modes.text.replace(" ", "").lower().split(",")[0] != "permonitorv2":
+        problems.append("not per-monitor (v2) DPI aware")
     if any("Common-Controls" in (e.get("name") or "") for e in root.iter(f"{{{ASM_V1}}}assemblyIdentity")):
         problems.append("depends on common controls 6: the dialogs would change their look")
     return problems

@@ -179,6 +179,19 @@ class ProgressDialogTest : public ::testing::Test {
   }
 };
 
+// Both ferns for a window of that size into Store(), beside the dialog.
+PrecomputeResult ComputeBesideDialog(int width, int height) {
+  struct Size {
+    int width;
+    int height;
+    static PrecomputeResult Compute(void* context, const ProgressPort& port) {
+      const Size& size = *static_cast<const Size*>(context);
+      return PrecomputeFerns(Store(), size.width, size.height, port, Progress());
+    }
+  } size{width, height};
+  return RunWithProgressDialog(width, height, DialogComputation{&size, &Size::Compute});
+}
+
 std::string Line(FernOrientation fern, int generation, int levels) {
   char text[ProgressLineChars];
   FormatProgressLine(text, fern, generation, levels);
@@ -340,7 +353,7 @@ TEST_F(ProgressDialogTest, PortPutsLinesIntoTheStatusControls) {
 
 TEST_F(ProgressDialogTest, CompleteRunShowsEveryLevelHoldsTheFinalLinesAndCloses) {
   SetCursorPos(10, 10);
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 640, 480);
+  const PrecomputeResult result = ComputeBesideDialog(640, 480);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_EQ(g_log.opens.load(), 1);
   EXPECT_EQ(g_log.beforeLevelMessages.load(), 5 * (22 + 24));
@@ -357,7 +370,7 @@ TEST_F(ProgressDialogTest, CompleteRunShowsEveryLevelHoldsTheFinalLinesAndCloses
 }
 
 TEST_F(ProgressDialogTest, NarrowRunClosesTheDialogWithoutHold) {
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  const PrecomputeResult result = ComputeBesideDialog(300, 200);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_EQ(g_log.beforeLevelMessages.load(), 5 * (LevelCount(40) + LevelCount(60)));
   EXPECT_EQ(g_log.finalVertical, Line(Vertical, LevelCount(40), LevelCount(40)));
@@ -370,7 +383,7 @@ TEST_F(ProgressDialogTest, NarrowRunClosesTheDialogWithoutHold) {
 TEST_F(ProgressDialogTest, EscapeWithTheCursorAlreadyCentredDoesNotAbort) {
   SetCursorPos(512, 384);  // where Escape would put it
   PressEscape(true);
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 1024, 768);
+  const PrecomputeResult result = ComputeBesideDialog(1024, 768);
   PressEscape(false);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_EQ(Progress().abortFlag.load(), 0);
@@ -380,7 +393,7 @@ TEST_F(ProgressDialogTest, EscapeWithTheCursorAlreadyCentredDoesNotAbort) {
 TEST_F(ProgressDialogTest, HeldEscapeAbortsAFullSizeRun) {
   SetCursorPos(40, 40);
   PressEscape(true);
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 1024, 768);
+  const PrecomputeResult result = ComputeBesideDialog(1024, 768);
   PressEscape(false);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Aborted);
   EXPECT_EQ(Progress().abortFlag.load(), 1);
@@ -391,7 +404,7 @@ TEST_F(ProgressDialogTest, HeldEscapeAbortsAFullSizeRun) {
 TEST_F(ProgressDialogTest, RunFinishesWhenTheDialogCannotBeCreated) {
   ProgressDialogPlatform().dialogBoxParam = FailingDialogBox;
   const DWORD start = GetTickCount();
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  const PrecomputeResult result = ComputeBesideDialog(300, 200);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_EQ(result.verticalLevels, LevelCount(40));
   EXPECT_EQ(result.horizontalLevels, LevelCount(60));
@@ -402,7 +415,7 @@ TEST_F(ProgressDialogTest, RunFinishesWhenTheDialogCannotBeCreated) {
 
 TEST_F(ProgressDialogTest, SlowDialogStillGetsEveryLevelAndCloses) {
   g_log.openDelayMs = 300;
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  const PrecomputeResult result = ComputeBesideDialog(300, 200);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_EQ(g_log.beforeLevelMessages.load(), 5 * (LevelCount(40) + LevelCount(60)));
   EXPECT_EQ(g_log.finalHorizontal, Line(Horizontal, LevelCount(60), LevelCount(60)));
@@ -411,7 +424,7 @@ TEST_F(ProgressDialogTest, SlowDialogStillGetsEveryLevelAndCloses) {
 
 TEST_F(ProgressDialogTest, DialogOpeningAfterTheRunEndedClosesItself) {
   g_log.openDelayMs = ProgressDialogWaitMs + 500;
-  const PrecomputeResult result = PrecomputeWithProgressDialog(Store(), 300, 200);
+  const PrecomputeResult result = ComputeBesideDialog(300, 200);
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_EQ(g_log.beforeLevelMessages.load(), 0);
   EXPECT_TRUE(Eventually([] { return g_log.destroyed.load(); }, 4 * ProgressDialogWaitMs));

@@ -16,6 +16,7 @@
 #include "fast_madness.h"
 #include "fern_saver_proc.h"
 #include "gl_surface_win32.h"
+#include "monitor_ferns.h"
 #include "monitors_win32.h"
 #include "precompute.h"
 #include "progress_dialog_win32.h"
@@ -54,6 +55,10 @@ BOOL WINAPI MakeCurrentFails(HDC dc, HGLRC context) {
   if (context == nullptr) return CountingMakeCurrent(dc, context);
   return FALSE;
 }
+
+// The window's one picture on a single screen.
+FernStore& WindowStore() { return SaverMonitorFerns().stores[0]; }
+AnimationState& WindowAnimation() { return SaverMonitorFerns().animations[0]; }
 
 // ---- Message boxes, answered by a CBT hook ----------------------------------
 
@@ -229,11 +234,11 @@ class SaverProcTest : public ::testing::Test {
                                   "installed for this Wine's architecture?";
     ResetShellState(Shell());
     Shell().instance = GetModuleHandleA(nullptr);
-    ResetAnimation(Animation());
+    FreeMonitorFerns(SaverMonitorFerns());
+    ResetAnimation(WindowAnimation());
     ResetProgress(Progress());
     ResetProgressDialog(ProgressDialog());
     ResetGlSurface(GlSurface());
-    ResetFernStore(Store());
     ResetGlSurfacePlatform(GlSurfacePlatform());
     GlSurfacePlatform().deleteContext = CountingDelete;
     GlSurfacePlatform().makeCurrent = CountingMakeCurrent;
@@ -255,8 +260,7 @@ class SaverProcTest : public ::testing::Test {
     ResetGlSurfacePlatform(GlSurfacePlatform());
     ResetProgressDialogPlatform(ProgressDialogPlatform());
     ResetMonitorPlatform(MonitorPlatform());
-    FreeFerns(Store());
-    ResetFernStore(Store());
+    FreeMonitorFerns(SaverMonitorFerns());
     ResetProgress(Progress());
   }
 
@@ -282,19 +286,14 @@ bool SaverProcTest::openGlUsable_ = false;
 // ---- WM_CREATE and the OpenGL set-up -------------------------------------------
 
 TEST_F(SaverProcTest, CreateHoldsSurfaceContextAndTimerAndResetsTheStart) {
-  static Segment staleHead;
-  static Segment keptSlot;
-  FernStore& store = Store();
-  AnimationState& animation = Animation();
-  store.vertical[0] = &staleHead;
-  store.vertical[7] = &keptSlot;
-  store.horizontal[0] = new Segment();  // freed by WM_DESTROY
-  Segment* const horizontalHead = store.horizontal[0];
-  store.computed = true;
-  animation.pauseCounter = -9;
-  animation.orientation = Horizontal;
-  animation.currentDepth = 3;
-  animation.color = DrawColor{1, 2, 3};
+  // What an earlier window of the process left behind.
+  ASSERT_NE(Create(200, 150), nullptr);
+  Erase();
+  for (int tick = 0; tick < 7; ++tick) SendMessageA(window_, WM_TIMER, AnimationTimerId, 0);
+  DestroyWindow(window_);
+  WindowAnimation().pauseCounter = -9;
+  WindowAnimation().orientation = Horizontal;
+  g_boxes = BoxLog{0, "", "", nullptr, ""};  // the hook also saw the progress dialog
 
   ASSERT_NE(Create(320, 240), nullptr);
   const GlSurfaceState& surface = GlSurface();
@@ -302,19 +301,17 @@ TEST_F(SaverProcTest, CreateHoldsSurfaceContextAndTimerAndResetsTheStart) {
   EXPECT_NE(surface.renderingContext, nullptr);
   EXPECT_EQ(wglGetCurrentContext(), surface.renderingContext);
   EXPECT_EQ(surface.timerId, AnimationTimerId);
+  const AnimationState& animation = WindowAnimation();
   EXPECT_EQ(animation.clientWidth, 320);
   EXPECT_EQ(animation.clientHeight, 240);
   EXPECT_EQ(animation.color.red, 0);
   EXPECT_EQ(animation.color.green, 255);
   EXPECT_EQ(animation.color.blue, 0);
   EXPECT_EQ(animation.pauseCounter, 0);
-  EXPECT_EQ(store.vertical[0], nullptr);
-  EXPECT_FALSE(store.computed);
-  // Left as they were.
-  EXPECT_EQ(store.vertical[7], &keptSlot);
-  EXPECT_EQ(store.horizontal[0], horizontalHead);
-  EXPECT_EQ(animation.orientation, Horizontal);
-  EXPECT_EQ(animation.currentDepth, 3);
+  EXPECT_EQ(animation.orientation, Vertical);
+  EXPECT_EQ(animation.currentDepth, 0);
+  EXPECT_EQ(WindowStore().vertical[0], nullptr);
+  EXPECT_FALSE(SaverMonitorFerns().computed);
   EXPECT_EQ(g_boxes.count, 0);
 }
 
@@ -357,8 +354,7 @@ TEST_F(SaverProcTest, EachSetUpFailureShowsOneBoxAndDestroysTheWindow) {
     c.breakIt(GlSurfacePlatform());
     g_gl = GlLog{0, 0, -1};
     g_boxes = BoxLog{0, "", "", nullptr, ""};
-    Animation().pauseCounter = -5;
-    Store().computed = true;
+    WindowAnimation().pauseCounter = -5;
     while (QuitPosted()) {
     }
 
@@ -382,8 +378,7 @@ TEST_F(SaverProcTest, EachSetUpFailureShowsOneBoxAndDestroysTheWindow) {
     EXPECT_EQ(surface.renderingContext, nullptr);
     EXPECT_EQ(surface.timerId, 0u);
     // The set-up stopped before the start of the animation was reset.
-    EXPECT_EQ(Animation().pauseCounter, -5);
-    EXPECT_TRUE(Store().computed);
+    EXPECT_EQ(WindowAnimation().pauseCounter, -5);
     EXPECT_TRUE(QuitPosted());
     window_ = nullptr;
   }
@@ -402,7 +397,7 @@ TEST_F(SaverProcTest, TickIntervalFollowsFastMadness) {
       ASSERT_EQ(WriteFastMadness(c.value), 0);
     }
     ASSERT_NE(Create(160, 120), nullptr);
-    EXPECT_EQ(Animation().tickIntervalMs, c.intervalMs);
+    EXPECT_EQ(WindowAnimation().tickIntervalMs, c.intervalMs);
     EXPECT_EQ(GlSurface().timerId, AnimationTimerId);
     // Timer 1 runs on the window.
     MSG m{};
@@ -447,20 +442,20 @@ TEST_F(SaverProcTest, DestroyOfANeverComputedWindowReleasesEverythingOnce) {
   EXPECT_EQ(surface.deviceContext, nullptr);
   EXPECT_EQ(surface.renderingContext, nullptr);
   EXPECT_EQ(surface.timerId, 0u);
-  EXPECT_EQ(Store().vertical[0], nullptr);
-  EXPECT_EQ(Store().horizontal[0], nullptr);
+  EXPECT_EQ(WindowStore().vertical[0], nullptr);
+  EXPECT_EQ(WindowStore().horizontal[0], nullptr);
   EXPECT_TRUE(QuitPosted());
 }
 
 TEST_F(SaverProcTest, DestroyFreesBothFernsSoALaterWindowCannotFreeThemAgain) {
   ASSERT_NE(Create(200, 150), nullptr);
   Erase();
-  ASSERT_NE(Store().vertical[0], nullptr);
-  ASSERT_NE(Store().horizontal[0], nullptr);
+  ASSERT_NE(WindowStore().vertical[0], nullptr);
+  ASSERT_NE(WindowStore().horizontal[0], nullptr);
   DestroyWindow(window_);
   for (int d = 0; d < DepthIndexSlots; ++d) {
-    ASSERT_EQ(Store().vertical[d], nullptr);
-    ASSERT_EQ(Store().horizontal[d], nullptr);
+    ASSERT_EQ(WindowStore().vertical[d], nullptr);
+    ASSERT_EQ(WindowStore().horizontal[d], nullptr);
   }
   // A second window of the same process, destroyed without computing.
   ASSERT_NE(Create(200, 150), nullptr);
@@ -471,7 +466,7 @@ TEST_F(SaverProcTest, DestroyFreesBothFernsSoALaterWindowCannotFreeThemAgain) {
 TEST_F(SaverProcTest, EveryTimerMessageIsOneAnimationTick) {
   ASSERT_NE(Create(200, 150), nullptr);
   Erase();
-  AnimationState& animation = Animation();
+  AnimationState& animation = WindowAnimation();
   ASSERT_EQ(animation.currentDepth, 0);
   const DrawColor before = animation.color;
   EXPECT_EQ(SendMessageA(window_, WM_TIMER, AnimationTimerId, 0), 0);
@@ -507,13 +502,13 @@ TEST_F(SaverProcTest, UnhandledMessagesReachTheShellWithTheirFourValues) {
 TEST_F(SaverProcTest, FirstEraseComputesBothFernsWithTheDialogAndClosesIt) {
   ASSERT_NE(Create(640, 480), nullptr);
   EXPECT_EQ(Erase(), 0);  // the default procedure's answer (no brush)
-  const AnimationState& animation = Animation();
+  const AnimationState& animation = WindowAnimation();
   EXPECT_EQ(animation.verticalLevels, 22);
   EXPECT_EQ(animation.horizontalLevels, 24);
   EXPECT_EQ(animation.currentDepth, 0);
   EXPECT_EQ(animation.orientation, Vertical);
-  EXPECT_TRUE(Store().computed);
-  EXPECT_NE(Store().vertical[0], nullptr);
+  EXPECT_TRUE(SaverMonitorFerns().computed);
+  EXPECT_NE(WindowStore().vertical[0], nullptr);
   EXPECT_EQ(Progress().abortFlag.load(), 0);
   EXPECT_EQ(g_dialog.opens.load(), 1);
   EXPECT_EQ(g_dialog.finalVertical, Line(Vertical, 22, 22));
@@ -527,26 +522,26 @@ TEST_F(SaverProcTest, FirstEraseComputesBothFernsWithTheDialogAndClosesIt) {
 TEST_F(SaverProcTest, SecondEraseGoesToTheShellWithoutANewRun) {
   ASSERT_NE(Create(300, 200), nullptr);
   Erase();
-  Segment* const vertical = Store().vertical[0];
-  Segment* const horizontal = Store().horizontal[0];
+  Segment* const vertical = WindowStore().vertical[0];
+  Segment* const horizontal = WindowStore().horizontal[0];
   ASSERT_EQ(g_dialog.opens.load(), 1);
   EXPECT_EQ(Erase(), 0);
   EXPECT_EQ(g_dialog.opens.load(), 1);
-  EXPECT_EQ(Store().vertical[0], vertical);
-  EXPECT_EQ(Store().horizontal[0], horizontal);
+  EXPECT_EQ(WindowStore().vertical[0], vertical);
+  EXPECT_EQ(WindowStore().horizontal[0], horizontal);
 }
 
 TEST_F(SaverProcTest, LowWindowKeepsItsHorizontalFernAndNeverRestarts) {
   ASSERT_NE(Create(200, 8), nullptr);
   Erase();
-  EXPECT_EQ(Animation().verticalLevels, 0);
-  EXPECT_EQ(Animation().horizontalLevels, LevelCount(40));
-  EXPECT_EQ(Store().vertical[0], nullptr);
-  Segment* const horizontal = Store().horizontal[0];
+  EXPECT_EQ(WindowAnimation().verticalLevels, 0);
+  EXPECT_EQ(WindowAnimation().horizontalLevels, LevelCount(40));
+  EXPECT_EQ(WindowStore().vertical[0], nullptr);
+  Segment* const horizontal = WindowStore().horizontal[0];
   ASSERT_NE(horizontal, nullptr);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(Erase(), 0);
-    EXPECT_EQ(Store().horizontal[0], horizontal);
+    EXPECT_EQ(WindowStore().horizontal[0], horizontal);
   }
   EXPECT_EQ(g_dialog.opens.load(), 1);
 }
@@ -567,7 +562,7 @@ TEST_F(SaverProcTest, MouseMovementAbortsAFullSizeRunAndTheEraseAnswers1) {
   CloseHandle(user);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(Progress().abortFlag.load(), 1);
-  EXPECT_TRUE(Store().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computed);
   EXPECT_TRUE(g_dialog.destroyed.load());
   EXPECT_FALSE(IsWindow(g_dialog.window.load()));
   // Stopped, never to restart: the next erase is the default one.
@@ -585,7 +580,7 @@ TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
   UpdateWindow(window_);
   ASSERT_EQ(g_dialog.opens.load(), 1);
   EXPECT_TRUE(g_dialog.destroyed.load());
-  EXPECT_TRUE(Store().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computed);
   EXPECT_FALSE(TakeMessage(window_, WM_CLOSE));
   // Outside a run, losing the activation still closes the saver.
   SendMessageA(window_, WM_ACTIVATEAPP, FALSE, 0);
@@ -594,11 +589,11 @@ TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
 
 TEST_F(SaverProcTest, OutOfMemoryEndsTheDialogWithoutHoldAndErasesAsUsual) {
   ASSERT_NE(Create(640, 480), nullptr);
-  Store().allocator = SegmentAllocator{AllocFailing, ReleaseNothing};
+  WindowStore().allocator = SegmentAllocator{AllocFailing, ReleaseNothing};
   EXPECT_EQ(Erase(), 0);
-  Store().allocator = DefaultSegmentAllocator();
+  WindowStore().allocator = DefaultSegmentAllocator();
   EXPECT_EQ(Progress().abortFlag.load(), 0);
-  EXPECT_TRUE(Store().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computed);
   EXPECT_TRUE(g_dialog.destroyed.load());
   ASSERT_NE(g_dialog.hideTick.load(), 0u);
   EXPECT_LT(g_dialog.hideTick.load() - g_dialog.lastBeforeLevelTick.load(), ProgressHoldMs);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "animation.h"
+#include "monitor_ferns.h"
 
 #include "saver_script.h"
 #include "saver_window.h"
@@ -124,14 +125,11 @@ TEST_F(RealSaverTest, PreviewGrowsAFernFittedToTheLittleScreen) {
   // The display settings' little screen: the fern must grow there, from the
   // middle of its bottom edge, and fill its height once complete.
   constexpr int Width = 152, Height = 112;
-  // A process runs one saver window; an earlier test's window left its
-  // animation where it stopped, which a new window takes as already computed.
-  ResetAnimation(Animation());
   parent_ = test::CreateTestParent(Width, Height);
   HWND parent = parent_;
   std::vector<FernPixels> seen;
   auto vertical_done = [] {
-    const AnimationState& a = Animation();
+    const AnimationState& a = SaverMonitorFerns().animations[0];
     return a.verticalLevels > 0 && a.orientation == Vertical &&
            a.currentDepth == GrowthPhases * a.verticalLevels;
   };

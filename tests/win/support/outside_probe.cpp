@@ -20,6 +20,10 @@
 //   outside_probe close TITLE
 //     Asks the top-level window with that title to close (WM_CLOSE), as its
 //     close box would, without waiting.
+//   outside_probe display WIDTH HEIGHT
+//     Changes the display to WIDTH x HEIGHT (ChangeDisplaySettingsA, for this
+//     session only), as a game or a docking station does; the system then tells
+//     every top-level window. Prints the result; exit 1 when it failed.
 //   outside_probe lock-setting | unlock-setting
 //     Gives HKCU\Software\Quillane\Morvessantique a security descriptor that
 //     lets everybody read it and nobody write it (creating the key if needed),
@@ -240,6 +244,17 @@ int SetSettingAccess(REGSAM everybody) {
 
 }  // namespace
 
+int ChangeDisplay(const char* width, const char* height) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(std::atoi(width));
+  mode.dmPelsHeight = static_cast<DWORD>(std::atoi(height));
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  const LONG result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+  std::printf("display %s\n", result == DISP_CHANGE_SUCCESSFUL ? "changed" : "unchanged");
+  return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "gui" && argc == 3) return GuiResources(argv[2]);
@@ -247,6 +262,7 @@ int main(int argc, char** argv) {
   if (command == "click" && argc == 4) return Click(argv[2], argv[3]);
   if (command == "checked" && argc == 4) return Checked(argv[2], argv[3]);
   if (command == "close" && argc == 3) return Close(argv[2]);
+  if (command == "display" && argc == 4) return ChangeDisplay(argv[2], argv[3]);
   if (command == "lock-setting") return SetSettingAccess(KEY_READ);
   if (command == "unlock-setting") {
     if (SetSettingAccess(KEY_ALL_ACCESS) != 0) return 1;

@@ -8,7 +8,6 @@
 #include <atomic>
 
 #include "precompute.h"
-#include "segment_store.h"
 
 namespace morv {
 
@@ -80,9 +79,5 @@ struct DialogComputation {
 PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
                                        const DialogComputation& computation,
                                        ProgressRecentre recentre = ProgressRecentre::WindowMiddle);
-
-// RunWithProgressDialog around PrecomputeFerns into `store`, which it marks
-// computed before the dialog opens.
-PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth, int clientHeight);
 
 }  // namespace morv

@@ -203,21 +203,4 @@ PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
   return result;
 }
 
-PrecomputeResult PrecomputeWithProgressDialog(FernStore& store, int clientWidth,
-                                              int clientHeight) {
-  // Claimed before anything can re-enter: an erase answered while the dialog
-  // opens must not start a second run.
-  store.computed = true;
-  struct Run {
-    FernStore& store;
-    int width;
-    int height;
-    static PrecomputeResult Compute(void* context, const ProgressPort& port) {
-      const Run& run = *static_cast<const Run*>(context);
-      return PrecomputeFerns(run.store, run.width, run.height, port, Progress());
-    }
-  } run{store, clientWidth, clientHeight};
-  return RunWithProgressDialog(clientWidth, clientHeight, DialogComputation{&run, &Run::Compute});
-}
-
 }  // namespace morv
