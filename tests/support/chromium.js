@@ -37,7 +37,16 @@ function launch(extraFlags = []) {
     '--enable-unsafe-swiftshader', '--disable-background-networking', '--disable-component-update',
     '--disable-sync', '--no-first-run', '--disable-quic', `--user-data-dir=${profile}`,
     '--remote-debugging-pipe', ...extraFlags, 'about:blank',
-  ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'] });
+  ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'], detached: true });
+  // The browser and the helpers it starts, which may outlive it for a moment and
+  // write into its profile: a process group of their own.
+  const endAll = () => {
+    try {
+      process.kill(-child.pid, 'SIGKILL');
+    } catch (error) {
+      // already gone
+    }
+  };
   const pending = new Map();
   const listeners = new Set();
   let nextId = 1;
@@ -50,7 +59,12 @@ function launch(extraFlags = []) {
     for (const call of pending.values()) call.reject(new Error(`${call.method}: ${gone.message}`));
     pending.clear();
     for (const listener of listeners) listener(null);
-    fs.rmSync(profile, { recursive: true, force: true });
+    endAll();
+    try {
+      fs.rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
+    } catch (error) {
+      console.error(`chromium.js: could not remove the profile ${profile}: ${error.message}`);
+    }
   });
   child.on('error', () => {});  // not started: 'exit' follows
   for (const fd of [3, 4]) child.stdio[fd].on('error', () => {});  // the pipe closes with it
@@ -127,7 +141,7 @@ function launch(extraFlags = []) {
         : new Promise((resolve) => child.once('exit', resolve));
       send('Browser.close').catch(() => {});
       await Promise.race([exited, new Promise((resolve) => setTimeout(resolve, 10000).unref())]);
-      child.kill('SIGKILL');
+      endAll();
       await exited;  // the profile goes with the exit
     },
   };
