@@ -3,6 +3,7 @@
 #   morv_wine_pick          sets MORV_WINE, MORV_WIN_PRESET (win32 or win64), WINEARCH
 #   morv_wine_start [xvfb]  prefix (+ display); an EXIT trap ends wineserver and Xvfb
 #   morv_wine_stop          what that trap runs
+#   morv_wine_boot LOG      sets up a new prefix and waits until Wine says it is ready
 #   morv_wine_build TARGET...  configures and builds them in the $MORV_WIN_PRESET build,
 #                           its output in build/$MORV_WIN_PRESET.log (shown when it fails)
 . "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"  # morv_xvfb_start, morv_xvfb_stop
@@ -37,15 +38,20 @@ morv_wine_start() {
     morv_xvfb_start 1024x768x24 "$MORV_WINE_TMP/xvfb.log" || return 1
   fi
   echo "Wine ($MORV_WIN_PRESET) prefix $WINEPREFIX on display ${DISPLAY:-none}"
-  # Wine's first start fills the new prefix; a program started before that is done
-  # would start the update again itself, beside its own start. On a loaded machine
-  # wineboot can end first (a wait of its own ran out): then update the prefix again
-  # until Wine says that it has been.
+  morv_wine_boot "$MORV_WINE_TMP/wineboot.log"
+}
+
+# morv_wine_boot LOG: sets up the new prefix $WINEPREFIX with ${MORV_WINE:-wine}, its
+# output in LOG. Wine's first start fills the new prefix; a program started before that
+# is done would start the update again itself, beside its own start. On a loaded machine
+# wineboot can end first (a wait of its own ran out): then update the prefix again until
+# Wine says that it has been.
+morv_wine_boot() {
   local try
   for try in 1 2 3; do
-    WINEDEBUG=-all,err+all "$MORV_WINE" wineboot -i >>"$MORV_WINE_TMP/wineboot.log" 2>&1 || true
+    WINEDEBUG=-all,err+all "${MORV_WINE:-wine}" wineboot -i >>"$1" 2>&1 || true
     wineserver -w
-    grep -q 'has been updated' "$MORV_WINE_TMP/wineboot.log" && return 0
+    grep -q 'has been updated' "$1" && return 0
     echo "Wine has not finished setting up the prefix (try $try of 3)" >&2
   done
 }

@@ -142,7 +142,7 @@ nested_display() {
   local screen=$1 cookie
   shift
   why=
-  . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+  . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-session.sh"  # also morv_xvfb_*
   morv_xvfb_start "$screen" "$work/xvfb.log" || { why="no Xvfb for the Xephyr to run in"; return 1; }
   at_exit morv_xvfb_stop
   outer=$DISPLAY
@@ -156,6 +156,5 @@ nested_display() {
   xauth -q -f "$morv_xvfb_auth" add "$DISPLAY" . "$cookie"
   export WINEPREFIX=$work/prefix
   at_exit 'wineserver -k >/dev/null 2>&1; true'
-  "$wine" wineboot -i >"$work/wineboot.log" 2>&1
-  wineserver -w
+  MORV_WINE=$wine morv_wine_boot "$work/wineboot.log"
 }
