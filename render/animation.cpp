@@ -80,10 +80,12 @@ void ResetAnimation(AnimationState& state) {
   state = AnimationState{0, Vertical, 0, 0, 0, NormalTickMs, 0, 0, StartColor};
 }
 
+int TickIntervalMs(bool fastMadness) { return fastMadness ? FastTickMs : NormalTickMs; }
+
 void StartAnimation(AnimationState& state, int clientWidth, int clientHeight, bool fastMadness) {
   state.clientWidth = clientWidth;
   state.clientHeight = clientHeight;
-  state.tickIntervalMs = fastMadness ? FastTickMs : NormalTickMs;
+  state.tickIntervalMs = TickIntervalMs(fastMadness);
   state.color = StartColor;
   state.pauseCounter = 0;
 }

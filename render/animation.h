@@ -34,6 +34,9 @@ AnimationState& Animation();
 // state nobody has set up ticks safely.
 void ResetAnimation(AnimationState& state);
 
+// The tick interval for the "Fast Madness" setting.
+int TickIntervalMs(bool fastMadness);
+
 // What a saver window's creation sets: its client size, the tick interval for
 // the "Fast Madness" setting, the start colour and no pause. The orientation,
 // the current depth level and the level counts stay as they are.

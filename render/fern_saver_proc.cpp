@@ -12,7 +12,7 @@
 #include "gl_sink.h"
 #include "gl_surface_win32.h"
 #include "monitor_ferns.h"
-#include "monitors_win32.h"
+#include "displays_win32.h"
 #include "progress_dialog_win32.h"
 
 namespace morv {
@@ -40,6 +40,8 @@ bool MakeGlSurface(HWND window, GlSurfaceState& surface) {
   const GlSurfaceCalls& gl = GlSurfacePlatform();
   PIXELFORMATDESCRIPTOR request = SaverPixelFormatRequest();
   surface.deviceContext = GetDC(window);
+  surface.bitsPerPixel = GetDeviceCaps(surface.deviceContext, BITSPIXEL) *
+                         GetDeviceCaps(surface.deviceContext, PLANES);
   const int format = gl.choosePixelFormat(surface.deviceContext, &request);
   if (format == 0) {
     FailSetUp(window, nullptr, "Cannot find suitable pixel format");
@@ -68,11 +70,23 @@ bool MakeGlSurface(HWND window, GlSurfaceState& surface) {
   return true;
 }
 
-// The window's client size, and where its pictures go on the monitors now.
+// The window's client size, and where its pictures go on the monitors now:
+// one per monitor. Windows 95 and NT 4.0 cannot list monitors, and a child
+// window (the preview) has its parent's place, not monitors: the whole client
+// area is then the one picture. So it is when the list fills every slot, as
+// more monitors may follow unlisted and part of a list is no list.
 MonitorLayout LayoutNow(HWND window) {
-  RECT client{0, 0, 0, 0};
-  if (!GetClientRect(window, &client)) client = RECT{0, 0, 0, 0};  // no area: nothing is drawn
-  return MonitorLayoutFor(window, client.right, client.bottom);
+  RECT area{0, 0, 0, 0};
+  if (!GetClientRect(window, &area)) area = RECT{0, 0, 0, 0};  // no area: nothing is drawn
+  POINT origin{0, 0};
+  if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 || !ClientToScreen(window, &origin)) {
+    return PlaceMonitors(PixelRect{0, 0, area.right, area.bottom}, nullptr, 0);
+  }
+  PixelRect monitors[MaxListedMonitors];
+  int count = DisplayPlatform().monitors(monitors, MaxListedMonitors);
+  if (count >= MaxListedMonitors) count = 0;
+  const PixelRect client{origin.x, origin.y, origin.x + area.right, origin.y + area.bottom};
+  return PlaceMonitors(client, monitors, count);
 }
 
 // Always TRUE for the cracker: a failed set-up has already destroyed the window.
@@ -86,7 +100,7 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTA) {
   SetUpMonitorFerns(ferns, layout, fastMadness);
   // Without a timer the window still shows its first erase; there is just no animation.
   surface.timerId = SetTimer(window, AnimationTimerId,
-                             static_cast<UINT>(ferns.animations[0].tickIntervalMs), nullptr);
+                             static_cast<UINT>(TickIntervalMs(fastMadness)), nullptr);
   return TRUE;
 }
 
@@ -138,7 +152,7 @@ PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
 // it still lacks; every other erase gets the default handling.
 LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   MonitorFerns& ferns = SaverMonitorFerns();
-  if (ferns.computed || ferns.animations[0].currentDepth != 0) {
+  if (ferns.computed) {
     return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
   }
   // Claimed before anything can re-enter: an erase answered while the dialog
@@ -155,23 +169,6 @@ LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
 }
 
-// The displays changed, and the shell has fitted the window to the new virtual
-// screen: every monitor of the new layout starts its ferns afresh, and the
-// erase that follows computes the sizes it did not show before. The run of the
-// old layout, if one was under way, has ended: this comes through the queue.
-void OnFollowDisplays(HWND window) {
-  MonitorFerns& ferns = SaverMonitorFerns();
-  const MonitorLayout next = LayoutNow(window);
-  if (SameLayout(next, ferns.layout)) return;  // a change elsewhere: the pictures go on
-  if (FollowLayout(ferns, next)) {
-    // A new layout is a new run: an abort of the old one does not stop it.
-    Progress().abortFlag.store(0, std::memory_order_release);
-  }
-  OnSize(window, SIZE_RESTORED, 0, 0);
-  // Everything starts from black: the erase clears the window.
-  InvalidateRect(window, nullptr, TRUE);
-}
-
 // The progress dialog runs on a thread of its own, so the platform deactivates
 // this window's thread when the dialog opens. That is no reason to close the
 // saver; any other loss of activation still is.
@@ -184,13 +181,33 @@ LRESULT OnActivateApp(HWND window, WPARAM wParam, LPARAM lParam) {
 
 GlSurfaceState& GlSurface() { return g_surface; }
 
-void ResetGlSurface(GlSurfaceState& surface) { surface = GlSurfaceState{nullptr, nullptr, 0}; }
+void ResetGlSurface(GlSurfaceState& surface) { surface = GlSurfaceState{nullptr, nullptr, 0, 0}; }
 
 GlSurfaceCalls& GlSurfacePlatform() { return g_calls; }
 
 void ResetGlSurfacePlatform(GlSurfaceCalls& calls) {
   calls = GlSurfaceCalls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
                          &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
+}
+
+void FollowDisplays(HWND window, const DisplayChange& change) {
+  const int depth = GlSurface().bitsPerPixel;
+  if (change.announced && change.bitsPerPixel != 0 && depth != 0 &&
+      change.bitsPerPixel != depth) {
+    // Closing goes through the close policy, password included; should that
+    // refuse, the ferns start afresh below on what the surface still shows.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  MonitorFerns& ferns = SaverMonitorFerns();
+  const MonitorLayout next = LayoutNow(window);
+  if (!change.announced && SameLayout(next, ferns.layout)) return;  // nothing new yet
+  if (FollowLayout(ferns, next)) {
+    // A new run: an abort of an earlier one does not stop it.
+    Progress().abortFlag.store(0, std::memory_order_release);
+  }
+  OnSize(window, SIZE_RESTORED, 0, 0);
+  // Everything starts from black: the erase clears the window.
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 PIXELFORMATDESCRIPTOR SaverPixelFormatRequest() {
@@ -214,9 +231,6 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return OnEraseBackground(window, wParam, lParam);
     case WM_ACTIVATEAPP:
       return OnActivateApp(window, wParam, lParam);
-    case FollowDisplaysMessage:
-      OnFollowDisplays(window);
-      return 0;
     default:
       return ShellDefaultProc(window, message, wParam, lParam);
   }

@@ -6,11 +6,21 @@
 
 namespace morv {
 
-// Posted by the shell once it has fitted a full-screen window to displays that
-// changed; the ferns then follow the new monitors. Through the queue, so that
-// a change announced during the precomputation waits for its end.
-constexpr UINT FollowDisplaysMessage = WM_APP + 0x4D;
-
 LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// What the shell knows of a change of the displays.
+struct DisplayChange {
+  bool announced;    // WM_DISPLAYCHANGE came; false when only looking again for a late report
+  int bitsPerPixel;  // the colour depth it announced; 0 when not known
+};
+
+// The shell has fitted the full-screen window to the displays as the system
+// now reports them, from the queue (never inside a tick or the
+// precomputation): the ferns follow the monitors. A new layout starts every
+// picture afresh and has the next erase compute the sizes it lacks; so does
+// an announced change that keeps the layout (a new refresh rate: the switch
+// has repainted the screen). A new colour depth ends the saver as a key does,
+// since a window's pixel format cannot be chosen again.
+void FollowDisplays(HWND window, const DisplayChange& change);
 
 }  // namespace morv

@@ -14,6 +14,7 @@ struct GlSurfaceState {
   HDC deviceContext;
   HGLRC renderingContext;
   UINT_PTR timerId;
+  int bitsPerPixel;  // the screen's colour depth the pixel format was chosen for
 };
 
 GlSurfaceState& GlSurface();

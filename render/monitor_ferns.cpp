@@ -136,7 +136,11 @@ bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
     ResetFernStore(kept[s]);
     keptResults[s] = PrecomputeResult{PrecomputeOutcome::Completed, 0, 0, 0, Vertical};
     for (int o = 0; o < old.sizeCount; ++o) {
-      if (reused[o] || !ferns.stores[o].computed || old.sizes[o].width != next.sizes[s].width ||
+      // Only a complete size is kept: one whose run stopped (an abort, or no
+      // memory) holds part of its ferns, and computes again.
+      if (reused[o] || !ferns.stores[o].computed ||
+          ferns.results[o].outcome != PrecomputeOutcome::Completed ||
+          old.sizes[o].width != next.sizes[s].width ||
           old.sizes[o].height != next.sizes[s].height) {
         continue;
       }

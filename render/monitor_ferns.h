@@ -7,6 +7,7 @@
 
 #include "animation.h"
 #include "draw_sink.h"
+#include "pixel_rect.h"
 #include "precompute.h"
 #include "segment_store.h"
 
@@ -14,16 +15,9 @@ namespace morv {
 
 // Pictures placed at most; monitors beyond them are left black.
 constexpr int MaxMonitors = 16;
-// Monitors looked at as the platform lists them, mirrored ones included.
+// Monitors looked at as the platform lists them, mirrored ones included. A
+// platform's list that fills them all may go on unlisted: it is no list.
 constexpr int MaxListedMonitors = 64;
-
-// A rectangle in pixels: left and top inside, right and bottom just outside.
-struct PixelRect {
-  int left;
-  int top;
-  int right;
-  int bottom;
-};
 
 // One monitor's picture in the window's client area (origin top-left, y down)
 // and which of the layout's distinct sizes it is.
@@ -84,7 +78,7 @@ MonitorFerns& SaverMonitorFerns();
 void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fastMadness);
 
 // A new layout for the same window, after the displays changed: keeps the
-// ferns of every size that `next` still shows, frees the others, and starts
+// complete ferns of every size that `next` still shows, frees the others, and starts
 // every picture's animation afresh, at level 0 of its vertical fern, on what
 // its size keeps. Returns true when some size must still be computed; the
 // layout is then not computed.

@@ -49,6 +49,27 @@ void OnMouseMove() {
   if (CursorMoved(dialog)) Progress().abortFlag.store(1, std::memory_order_release);
 }
 
+// The screen changed under the run (the change itself waits for its end):
+// the dialog goes to the middle of the new primary screen, which starts at
+// (0, 0) and has the size the message gives; the cursor's new place, which
+// the change may have forced, is not the user's movement; and the point that
+// turns movement into an abort is now the dialog's own middle, since the old
+// window's middle may lie off the dialog, or off the screen.
+void OnDisplayChange(HWND window, LPARAM size) {
+  ProgressDialogState& dialog = ProgressDialog();
+  RECT box;
+  const int width = LOWORD(size);
+  const int height = HIWORD(size);
+  if (width > 0 && height > 0 && GetWindowRect(window, &box)) {
+    SetWindowPos(window, nullptr, (width - (box.right - box.left)) / 2,
+                 (height - (box.bottom - box.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  dialog.startCursorKnown = GetCursorPos(&dialog.startCursor) != FALSE;
+  dialog.recentre = ProgressRecentre::DialogMiddle;
+  dialog.recentrePoint = RecentrePoint(dialog, window);
+}
+
 // Sent before each depth level: turns movement anywhere, or Escape, into a
 // move onto the dialog, whose WM_MOUSEMOVE then raises the abort.
 void OnBeforeLevel() {
@@ -165,7 +186,7 @@ DWORD WINAPI ProgressDialogThread(LPVOID) {
   return 0;
 }
 
-INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
@@ -175,6 +196,9 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
       break;
     case WM_USER:
       OnBeforeLevel();
+      break;
+    case WM_DISPLAYCHANGE:
+      OnDisplayChange(dialog, lParam);
       break;
     default:
       break;

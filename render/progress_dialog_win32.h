@@ -30,10 +30,12 @@ enum class ProgressRecentre {
 struct ProgressDialogState {
   // The open dialog: stored at WM_INITDIALOG, null again once the dialog is gone.
   std::atomic<HWND> window;
-  // Where the cursor was as the dialog opened; dialog thread only.
+  // Where the cursor was as the dialog opened, or after the displays changed;
+  // dialog thread only.
   POINT startCursor;
   bool startCursorKnown;
-  // Where WM_USER and Escape put the cursor; set as the dialog opens.
+  // Where WM_USER and Escape put the cursor; set as the dialog opens, and by
+  // the dialog thread when the displays change.
   ProgressRecentre recentre;
   POINT recentrePoint;
   // Signalled once `window` is stored, or once the dialog could not be made.

@@ -11,13 +11,19 @@ target_include_directories(morv_progress_dialog
   PRIVATE ${PROJECT_SOURCE_DIR}/resources)
 target_link_libraries(morv_progress_dialog PUBLIC morv_fern user32 kernel32 PRIVATE morv_warnings)
 
+# The displays as the saver window sees them (screen, monitors, clock): the
+# seam the shell and the window procedure share, and tests replace.
+add_library(morv_displays_win32 STATIC ${CMAKE_CURRENT_LIST_DIR}/displays_win32.cpp)
+target_include_directories(morv_displays_win32 PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(morv_displays_win32 PUBLIC user32 gdi32 kernel32 PRIVATE morv_warnings)
+
 # The saver's own window procedure with its OpenGL surface (Windows only).
 # ShellDefaultProc comes from the shell: programs link the two through
 # morv_saver_window (shell/win32.cmake), never this library alone.
-add_library(morv_render_win STATIC ${CMAKE_CURRENT_LIST_DIR}/fern_saver_proc.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/monitors_win32.cpp)
+add_library(morv_render_win STATIC ${CMAKE_CURRENT_LIST_DIR}/fern_saver_proc.cpp)
 target_include_directories(morv_render_win PUBLIC ${CMAKE_CURRENT_LIST_DIR}
                                            PRIVATE ${PROJECT_SOURCE_DIR}/shell)
 target_link_libraries(morv_render_win
-  PUBLIC morv_render morv_gl_sink morv_fern morv_progress_dialog morv_settings opengl32 gdi32 user32
+  PUBLIC morv_render morv_gl_sink morv_fern morv_progress_dialog morv_displays_win32 morv_settings
+         opengl32 gdi32 user32
   PRIVATE morv_warnings)

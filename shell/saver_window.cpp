@@ -2,6 +2,7 @@
 
 #include "debug_note_win32.h"
 #include "fern_saver_proc.h"
+#include "displays_win32.h"
 #include "password_hooks.h"
 #include "shell_state.h"
 
@@ -39,12 +40,8 @@ WindowShape PreviewShape(HWND parent) {
 }
 
 WindowShape FullScreenShape() {
-  RECT box = {};
-  HDC screen = GetDC(nullptr);
-  if (screen != nullptr) {
-    GetClipBox(screen, &box);
-    ReleaseDC(nullptr, screen);
-  }
+  RECT box{0, 0, 0, 0};
+  if (!DisplayPlatform().screen(&box)) box = RECT{0, 0, 0, 0};  // CreateWindowExA makes no area
   return WindowShape{nullptr, WS_EX_TOPMOST, FullScreenTitle, FullScreenStyle,
                      box.left, box.top, box.right - box.left, box.bottom - box.top};
 }
@@ -149,11 +146,10 @@ LRESULT OnSysCommand(const ShellState& shell, const Message& m) {
   return Forward(m);
 }
 
-// Covers the virtual screen as the system now reports it, then lets the ferns
-// follow the monitors (they look again themselves and keep a layout that did
-// not change). Where the cursor is after a move of the window was not the
-// user's doing: a smaller screen pulls it in.
-LRESULT FollowDisplays(ShellState& shell, HWND window) {
+// Covers the virtual screen as the system now reports it. Where the cursor is
+// after a move of the window was not the user's doing: a smaller screen pulls
+// it in.
+void FitToVirtualScreen(ShellState& shell, HWND window) {
   const WindowShape shape = FullScreenShape();
   RECT now = {};
   GetWindowRect(window, &now);
@@ -164,37 +160,54 @@ LRESULT FollowDisplays(ShellState& shell, HWND window) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     GetCursorPos(&shell.cursorReference);
   }
-  return Forward(Message{window, FollowDisplaysMessage, 0, 0});
 }
 
-// The displays changed under a full-screen saver. Said by a message sent from
-// elsewhere, possibly while the precomputation waits on its dialog: the window
-// follows from the queue, once, however many such messages come; and since
-// some systems (Wine) report the new screen a moment after saying so, the
-// ticks of the next DisplaySettleMs look again.
+// Always through the queue, once however often asked: a change announced
+// during the precomputation waits for its end, and a tick never changes the
+// layout under the pictures it is drawing.
+void QueueFollow(ShellState& shell, HWND window) {
+  if (!shell.followPending) {
+    shell.followPending = PostMessageA(window, FollowDisplaysMessage, 0, 0) != FALSE;
+  }
+}
+
+// The displays changed under a full-screen saver (possibly while the
+// precomputation waits on its dialog: this message is sent).
 LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
   if (shell.previewMode) return Default(m);  // the preview stays as its host made it
   GetCursorPos(&shell.cursorReference);
-  shell.displayChangeTick = GetTickCount() | 1;  // never 0, which means "no change"
-  if (!shell.followPending) {
-    shell.followPending = PostMessageA(m.window, FollowDisplaysMessage, 0, 0) != FALSE;
-  }
+  shell.displayAnnounced = true;
+  shell.displayBitsPerPixel = static_cast<int>(m.wParam);
+  QueueFollow(shell, m.window);
   return Default(m);
 }
 
+// Some systems (Wine) report the new screen a moment after announcing it: for
+// DisplaySettleMs after following an announced change, the ticks ask for a
+// look again. Counted from here, not from the announcement, which a long run
+// may have held up for longer than that.
 LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
   shell.followPending = false;
   if (shell.previewMode) return 0;
-  return FollowDisplays(shell, m.window);
+  FitToVirtualScreen(shell, m.window);
+  const DisplayChange change{shell.displayAnnounced, shell.displayBitsPerPixel};
+  if (change.announced) {
+    shell.displayAnnounced = false;
+    shell.displaySettling = true;
+    shell.displayChangeTick = DisplayPlatform().tickCount();
+  }
+  FollowDisplays(m.window, change);
+  return 0;
 }
 
 LRESULT OnTimer(ShellState& shell, const Message& m) {
   if (shell.closeApproved != 0) return 0;  // closing: no more drawing
-  if (shell.displayChangeTick != 0) {
-    if (GetTickCount() - shell.displayChangeTick < DisplaySettleMs) {
-      FollowDisplays(shell, m.window);
+  if (shell.displaySettling) {
+    // Unsigned: right across the wrap of the 49.7-day count.
+    if (DisplayPlatform().tickCount() - shell.displayChangeTick < DisplaySettleMs) {
+      QueueFollow(shell, m.window);
     } else {
-      shell.displayChangeTick = 0;
+      shell.displaySettling = false;
     }
   }
   Sleep(0);  // give the rest of the slice to whatever else wants the processor

@@ -16,6 +16,10 @@ constexpr DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_C
 // covers the screen the system reports.
 constexpr DWORD DisplaySettleMs = 3000;
 
+// Posted to the full-screen window when the displays changed, or may have: the
+// window then covers the virtual screen and its ferns follow the monitors.
+constexpr UINT FollowDisplaysMessage = WM_APP + 0x4D;
+
 // The run's result when no window could be made: a failure, not a normal end.
 constexpr int NoSaverWindowResult = -1;
 

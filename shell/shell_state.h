@@ -26,8 +26,11 @@ struct ShellState {
   AssociateContextFn associateContext;
   HIMC savedInputContext;    // the context detached from the saver window
   POINT cursorReference;     // where mouse travel is measured from (screen)
-  bool followPending;        // the displays changed; the window is to follow them
-  DWORD displayChangeTick;   // GetTickCount at the last display change; 0 before any
+  bool followPending;        // a follow of the displays is queued
+  bool displayAnnounced;     // WM_DISPLAYCHANGE came since the last follow
+  int displayBitsPerPixel;   // the colour depth it announced
+  bool displaySettling;      // the ticks still look for a late report of a change
+  DWORD displayChangeTick;   // the display clock at the last change
 
   // Close policy and password hooks.
   LONG closeApproved;        // the hook's last answer; non-zero lets the window close

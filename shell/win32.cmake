@@ -16,7 +16,8 @@ target_include_directories(morv_shell PUBLIC
   ${PROJECT_SOURCE_DIR}/settings   # config_dialog.h
   ${PROJECT_SOURCE_DIR}/resources  # resource_ids.h
 )
-target_link_libraries(morv_shell PUBLIC morv_cmdline user32 gdi32 advapi32 PRIVATE morv_warnings)
+target_link_libraries(morv_shell PUBLIC morv_cmdline morv_displays_win32 user32 gdi32 advapi32
+                      PRIVATE morv_warnings)
 
 # The shell with the saver's real window procedure. The two call each other
 # (ShellWindowProc -> FernSaverProc -> ShellDefaultProc); this target states that

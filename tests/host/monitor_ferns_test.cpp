@@ -112,5 +112,22 @@ TEST(MonitorFernsTest, ADisplayChangeKeepsTheSizesStillShownAndComputesTheNewOne
   FreeMonitorFerns(ferns);
 }
 
+// An abort leaves part of a size's ferns (on Windows 9x the saver goes on when
+// the password refuses the close): a later layout that shows that size again
+// computes it anew instead of keeping the part.
+TEST(MonitorFernsTest, ASizeWhoseRunStoppedIsComputedAgainByTheNextLayout) {
+  RecordingSink sink;
+  ProgressState progress{};
+  progress.abortFlag.store(1);
+  const ProgressPort quiet{nullptr, nullptr, nullptr};
+  MonitorFerns ferns{};
+  const MonitorLayout layout = PlaceMonitors(PixelRect{0, 0, 200, 150}, nullptr, 0);
+  SetUpMonitorFerns(ferns, layout, false);
+  ASSERT_EQ(StartMonitorFerns(ferns, sink, quiet, progress).outcome, PrecomputeOutcome::Aborted);
+  EXPECT_TRUE(FollowLayout(ferns, layout));
+  EXPECT_FALSE(ferns.stores[0].computed);
+  FreeMonitorFerns(ferns);
+}
+
 }  // namespace
 }  // namespace morv

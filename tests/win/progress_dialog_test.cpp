@@ -298,6 +298,20 @@ TEST_F(ProgressDialogTest, OverSeveralMonitorsTheCursorGoesToTheDialogsMiddleAnd
   EXPECT_TRUE(Eventually([] { return Progress().abortFlag.load() == 1; }));
 }
 
+// The displays change during the run: the old window's middle, (320, 240), is
+// off the dialog centred on the new 1024x768 screen, and a move must still
+// reach the dialog and abort.
+TEST_F(ProgressDialogTest, AfterADisplayChangeAMoveStillAborts) {
+  SetCursorPos(40, 40);
+  OpenDialog dialog(640, 480);
+  ASSERT_NE(dialog.window(), nullptr);
+  SendMessageA(dialog.window(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  EXPECT_EQ(Progress().abortFlag.load(), 0);  // the change itself is no move of the user's
+  SetCursorPos(60, 50);
+  SendMessageA(dialog.window(), WM_USER, 0, 0);
+  EXPECT_TRUE(Eventually([] { return Progress().abortFlag.load() == 1; }));
+}
+
 TEST_F(ProgressDialogTest, EscapeRecentresTheCursorOnlyOnAFullSizeWindow) {
   const struct {
     int width;

@@ -17,7 +17,7 @@
 #include "fern_saver_proc.h"
 #include "gl_surface_win32.h"
 #include "monitor_ferns.h"
-#include "monitors_win32.h"
+#include "displays_win32.h"
 #include "precompute.h"
 #include "progress_dialog_win32.h"
 #include "resource_ids.h"
@@ -259,7 +259,7 @@ class SaverProcTest : public ::testing::Test {
     UnhookWindowsHookEx(g_boxHook);
     ResetGlSurfacePlatform(GlSurfacePlatform());
     ResetProgressDialogPlatform(ProgressDialogPlatform());
-    ResetMonitorPlatform(MonitorPlatform());
+    ResetDisplayPlatform(DisplayPlatform());
     FreeMonitorFerns(SaverMonitorFerns());
     ResetProgress(Progress());
   }
@@ -624,7 +624,7 @@ int LitPixels(int x, int y, int width, int height) {
 }
 
 TEST_F(SaverProcTest, OverSeveralMonitorsNothingIsDrawnWhereNoMonitorIs) {
-  MonitorPlatform().list = TwoMonitorsWithADeadCorner;
+  DisplayPlatform().monitors = TwoMonitorsWithADeadCorner;
   window_ = CreateWindowExA(0, ClassName, "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window_, nullptr);
@@ -636,6 +636,21 @@ TEST_F(SaverProcTest, OverSeveralMonitorsNothingIsDrawnWhereNoMonitorIs) {
   for (int tick = 0; tick < 400; ++tick) SendMessageA(window_, WM_TIMER, AnimationTimerId, 0);
   EXPECT_GT(LitPixels(0, 0, 400, 300), 0);
   EXPECT_EQ(LitPixels(240, 200, 160, 100), 0);
+}
+
+// Every slot of the list filled: more monitors may follow unlisted, and part
+// of a list is no list.
+int SixtyFourMonitors(PixelRect* out, int capacity) {
+  for (int k = 0; k < capacity; ++k) {
+    out[k] = PixelRect{50 * (k % 8), 30 * (k / 8), 50 * (k % 8) + 50, 30 * (k / 8) + 30};
+  }
+  return capacity;
+}
+
+TEST_F(SaverProcTest, AFullMonitorListIsNoListAndTheWindowIsOnePicture) {
+  DisplayPlatform().monitors = SixtyFourMonitors;
+  ASSERT_NE(Create(400, 300), nullptr);
+  EXPECT_EQ(SaverMonitorFerns().layout.count, 1);
 }
 
 }  // namespace

@@ -100,3 +100,10 @@ morv_add_test(shell_real_saver_test
   SOURCES ${MORV_WIN_TESTS}/shell_real_saver_test.cpp
   LIBS morv_shell_script morv_saver_window morv_settings morv_saver_resources
   TIMEOUT 300)
+
+# The full-screen saver while the displays change under it, on a desktop of the
+# test's own (late reports, a frozen clock, a new monitor, a new colour depth).
+morv_add_test(saver_display_follow_test
+  SOURCES ${MORV_WIN_TESTS}/saver_display_follow_test.cpp
+  LIBS morv_shell_script morv_saver_window morv_settings morv_saver_resources
+  TIMEOUT 300)

@@ -54,6 +54,8 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return ShellDefaultProc(window, message, wParam, lParam);
 }
 
+void FollowDisplays(HWND, const DisplayChange&) {}
+
 }  // namespace morv
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { morv::ShellStart(); }

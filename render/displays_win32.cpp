@@ -1,4 +1,4 @@
-#include "monitors_win32.h"
+#include "displays_win32.h"
 
 namespace morv {
 namespace {
@@ -48,24 +48,25 @@ int EnumerateMonitors(PixelRect* out, int capacity) {
   return listing.count;
 }
 
-MonitorCalls g_monitorCalls{EnumerateMonitors};
+// The screen's device context covers the virtual screen.
+bool ScreenBox(RECT* out) {
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return false;
+  const bool known = GetClipBox(screen, out) != ERROR;
+  ReleaseDC(nullptr, screen);
+  return known;
+}
+
+DWORD TickCountNow() { return GetTickCount(); }
+
+DisplayCalls g_displayCalls{EnumerateMonitors, ScreenBox, TickCountNow};
 
 }  // namespace
 
-MonitorCalls& MonitorPlatform() { return g_monitorCalls; }
+DisplayCalls& DisplayPlatform() { return g_displayCalls; }
 
-void ResetMonitorPlatform(MonitorCalls& calls) { calls.list = EnumerateMonitors; }
-
-MonitorLayout MonitorLayoutFor(HWND window, int clientWidth, int clientHeight) {
-  const PixelRect whole{0, 0, clientWidth, clientHeight};
-  POINT origin{0, 0};
-  if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 || !ClientToScreen(window, &origin)) {
-    return PlaceMonitors(whole, nullptr, 0);
-  }
-  PixelRect monitors[MaxListedMonitors];
-  const int count = MonitorPlatform().list(monitors, MaxListedMonitors);
-  const PixelRect client{origin.x, origin.y, origin.x + clientWidth, origin.y + clientHeight};
-  return PlaceMonitors(client, monitors, count);
+void ResetDisplayPlatform(DisplayCalls& calls) {
+  calls = DisplayCalls{EnumerateMonitors, ScreenBox, TickCountNow};
 }
 
 }  // namespace morv
