@@ -17,7 +17,8 @@ SOURCE_DATE_EPOCH=$(sh "$src/cmake/source_date_epoch.sh" "$src")
 export SOURCE_DATE_EPOCH
 command -v strip-nondeterminism >/dev/null ||
   { echo "strip-nondeterminism is missing (bash .ci/install-deps.sh installs it)" >&2; exit 1; }
-# The key is tried here, before anything is built or written.
+# The key is tried here, before anything is built or written; the packing of the win32
+# zip then reads it, as an absolute path, from the environment.
 if [ -n "${MORV_SIGN_PKCS12:-}" ]; then
   bash "$src/cmake/sign_program.sh" --check "$MORV_SIGN_PKCS12"
   MORV_SIGN_PKCS12=$(cd "$(dirname "$MORV_SIGN_PKCS12")" && pwd)/$(basename "$MORV_SIGN_PKCS12")

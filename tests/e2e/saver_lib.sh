@@ -156,5 +156,6 @@ nested_display() {
   xauth -q -f "$morv_xvfb_auth" add "$DISPLAY" . "$cookie"
   export WINEPREFIX=$work/prefix
   at_exit 'wineserver -k >/dev/null 2>&1; true'
-  MORV_WINE=$wine morv_wine_boot "$work/wineboot.log"
+  MORV_WINE=$wine morv_wine_boot "$work/wineboot.log" ||
+    { why="Wine did not set up the prefix of the nested display"; return 1; }
 }

@@ -5,13 +5,17 @@
 # and every release file must come out byte for byte the same; a difference is named by
 # file, byte offset and archive member. The signatures in the win32 zip must verify
 # against the key's certificate, and the zip's sums match the signed programs; a wrong
-# password stops a release before it writes anything. Then lintian checks the Debian
-# package and fails on any error.
+# password stops a release before it writes anything. The key's path is relative and its
+# password holds a space, quotes and a dollar sign. A plain build of a release's win32
+# folder, with the key named but no password, neither signs nor fails; packing there
+# again reads the key anew (moved meanwhile) and makes the same zip. Then lintian checks
+# the Debian package and fails on any error.
 #   reproducible.sh            (from anywhere; builds take about a minute each)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/morv-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+cd "$work"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -19,11 +23,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 SOURCE_DATE_EPOCH=$(sh "$src/cmake/source_date_epoch.sh" "$src")
 export SOURCE_DATE_EPOCH
 
+export MORV_SIGN_PKCS12=key.p12 MORV_SIGN_PASSWORD="throw a'way \"\$HOME"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
   -days 30 -subj "/CN=Morvessantique test" 2>/dev/null
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/key.p12" \
-  -passout pass:throwaway
-export MORV_SIGN_PKCS12="$work/key.p12" MORV_SIGN_PASSWORD=throwaway
+  -passout env:MORV_SIGN_PASSWORD
 unset MORV_SIGN_TIMESTAMP_URL
 
 if MORV_SIGN_PASSWORD=wrong bash "$src/scripts/release.sh" "$work/wrong" >"$work/wrong.log" 2>&1 ||
@@ -35,7 +39,7 @@ fi
 # A signing that fails once the key has opened (here: no program to sign) leaves no
 # file, not even the one an earlier build signed.
 echo "signed by an earlier build" >"$work/signed"
-if bash "$src/cmake/sign_program.sh" "$src" "$src/README.md" "$work/signed" "$MORV_SIGN_PKCS12" \
+if bash "$src/cmake/sign_program.sh" "$src" "$src/README.md" "$work/signed" "$work/key.p12" \
      >/dev/null 2>&1 || compgen -G "$work/signed*" >/dev/null; then
   fail "a failed signing left $work/signed or its partial file"
 fi
@@ -80,6 +84,20 @@ if (cd "$folder" && sha256sum --quiet -c SHA256SUMS); then
   echo "ok: the zip's SHA256SUMS are of its signed programs"
 else
   fail "the zip's SHA256SUMS are not of its signed programs"
+fi
+
+build=$work/a/out/build/win32
+rm "$build"/release/*.scr "$build"/release/*.exe
+if ! (unset MORV_SIGN_PASSWORD && MORV_SIGN_PKCS12=$work/key.p12 cmake --build "$build" >"$work/plain.log" 2>&1) ||
+   signed "$build/release/Morvessantique.scr"; then
+  cat "$work/plain.log"; fail "a plain build with a key named and no password must neither sign nor fail"
+fi
+mv key.p12 moved.p12
+if MORV_SIGN_PKCS12=$work/moved.p12 cmake --build "$build" --target morv_release_zip >"$work/pack.log" 2>&1 &&
+   cmp -s "$build"/*-win32.zip "$work"/a/out/*-win32.zip; then
+  echo "ok: a plain build signs nothing; packing again signs with the moved key into the same zip"
+else
+  cat "$work/pack.log"; fail "packing again with the moved key must make the release's zip"
 fi
 
 deb=$(ls "$work"/a/out/*.deb)
