@@ -11,7 +11,7 @@
   const CloseMovePixels = 4;  // in full screen, mouse movement beyond this (|dx| + |dy|) leaves it
   const StillMaxTicks = 10000;
   const StillSliceMs = 25;  // the still's ticks drawn before the page gets a turn
-  const RestoreWaitMs = 5000;  // a lost WebGL context not back by then is given up
+  const RestoreWaitMs = 5000;  // a lost WebGL context not back after 5 s in view is given up
   const FastKey = 'morvessantique.fastMadness';
   const AwakeKey = 'morvessantique.keepAwake';
   const Outcomes = ['complete', 'stopped', 'out of memory'];  // the engine's PrecomputeOutcome
@@ -33,7 +33,9 @@
     shown: null,  // the size the ferns are computed, or being computed, for
     computing: false,  // a computation has started and not yet reported its end
     contextLost: false,
-    lostTimer: 0,
+    lostTimer: 0,  // the wait for a lost context, while it is counting
+    lostWaitLeft: 0,
+    lostWaitFrom: 0,
     computeStart: 0,
     run: 0,  // counts starts: whatever an older start left going stops
     settleTimer: 0,
@@ -428,19 +430,38 @@
     state.run += 1;  // a still being drawn stops
     stopTicks();
     if (state.computing) Module._morv_stop();
-    clearTimeout(state.lostTimer);
-    state.lostTimer = setTimeout(() => {
-      fail('The ferns stopped: the browser took the graphics (WebGL) away from this page ' +
-           'and did not give them back. Reload the page to start again; if that does not ' +
-           'help, close other pages that draw with graphics or restart the browser.');
-    }, RestoreWaitMs);
+    pauseLostWait();
+    state.lostWaitLeft = RestoreWaitMs;
+    countLostWait();
   });
   canvas.addEventListener('webglcontextrestored', () => {
-    clearTimeout(state.lostTimer);
+    pauseLostWait();
     if (failed()) return;
     state.contextLost = false;
     surface.setUp();
     recompute();
+  });
+
+  // The wait for a lost context counts only while the page is seen: browsers give
+  // contexts back when a hidden tab comes back, phones every time.
+  function countLostWait() {
+    if (!state.contextLost || failed() || document.visibilityState !== 'visible') return;
+    state.lostWaitFrom = performance.now();
+    state.lostTimer = setTimeout(() => {
+      fail('The ferns stopped: the browser took the graphics (WebGL) away from this page ' +
+           'and did not give them back. Reload the page to start again; if that does not ' +
+           'help, close other pages that draw with graphics or restart the browser.');
+    }, Math.max(0, state.lostWaitLeft));
+  }
+  function pauseLostWait() {
+    if (!state.lostTimer) return;
+    clearTimeout(state.lostTimer);
+    state.lostTimer = 0;
+    state.lostWaitLeft -= performance.now() - state.lostWaitFrom;
+  }
+  document.addEventListener('visibilitychange', () => {
+    pauseLostWait();
+    countLostWait();
   });
 
   // The page's files are kept for visits without a network. Served pages only:

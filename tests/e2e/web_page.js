@@ -2,7 +2,7 @@
 // its size, its still pictures against morvessantique-tool's, a resize, the
 // animation growing in virtual time, the URL parameters and the remembered
 // setting, full screen, the close policy and the wake lock, the app manifest and
-// the offline reload, the WebGL context lost and restored, and a browser
+// the offline reload, the WebGL context lost and restored (also in a hidden tab), and a browser
 // without WebGL; then the test driver itself when the browser dies.
 //   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL
 'use strict';
@@ -118,6 +118,22 @@ async function main() {
     await page.until(state('failed'), 30);
     const lost = await page.evaluate("document.getElementById('message').innerText");
     check(/did not give them back\. Reload the page/.test(lost), `a context not restored: "${lost}"`);
+
+    // Lost in a hidden tab for longer than the wait, and given back on return, as
+    // browsers do: only the time in view counts, and the ferns draw again.
+    page = await open(640, 480, '?still=110');
+    await page.until(state('still'));
+    await browser.newPage(64, 64);  // in front of it
+    await page.until("document.visibilityState === 'hidden'");
+    await page.evaluate(`window.lose = document.getElementById('ferns').getContext('webgl')
+      .getExtension('WEBGL_lose_context'); lose.loseContext()`);
+    await new Promise((resolve) => setTimeout(resolve, 7000));
+    await page.send('Page.bringToFront');
+    await page.until("document.visibilityState === 'visible'");
+    await page.evaluate(`document.getElementById('ferns').addEventListener('webglcontextrestored',
+      () => { window.restored = true; }); lose.restoreContext()`);
+    await page.until(`window.restored && (${state('still')} || ${state('failed')})`);
+    await samePicture(page, toolPicture('640x480', 110), 'lost while hidden, back on return');
 
     // At 640x480 tick 300 draws the horizontal fern at 50 ms; at 10 ms it is
     // still in the pause after the vertical one.
