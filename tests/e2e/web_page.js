@@ -2,8 +2,9 @@
 // its size, its still pictures against morvessantique-tool's, a resize, the
 // animation growing in virtual time, the URL parameters and the remembered
 // setting, full screen, the close policy and the wake lock, the app manifest and
-// the offline reload, the WebGL context lost and restored (also in a hidden tab), and a browser
-// without WebGL; then the test driver itself when the browser dies.
+// the offline reload, the WebGL context lost and restored (also in a hidden tab),
+// the page's security policy, and a browser without WebGL; then the test driver
+// itself when the browser dies.
 //   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL
 'use strict';
 const { execFileSync } = require('child_process');
@@ -46,8 +47,8 @@ async function samePicture(page, expected, what) {
 }
 
 async function main() {
-  const bytes = ['index.html', 'page.js', 'morvessantique.js', 'morvessantique.wasm', 'sw.js',
-    'manifest.webmanifest', 'icon-192.png', 'icon-512.png']
+  const bytes = ['index.html', 'page.css', 'page.js', 'morvessantique.js', 'morvessantique.wasm',
+    'sw.js', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png']
     .reduce((sum, name) => sum + fs.statSync(path.join(folder, name)).size, 0);
   check(bytes < 300000, `the page's files: ${bytes} bytes (under 300 KB)`);
 
@@ -200,6 +201,19 @@ async function main() {
     await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 3, y: 2 });
     check(await soon('!document.fullscreenElement'), 'a mouse movement of 5 pixels leaves it');
     check(await soon('locks.length === 1 && locks[0].released'), 'leaving it lets the screen off');
+
+    // Only its own scripts: one from another origin does not run.
+    const stranger = path.join(work, 'stranger');
+    fs.mkdirSync(stranger);
+    fs.writeFileSync(path.join(stranger, 'stranger.js'), "window.stranger = 'it ran';");
+    const strangers = await serve(stranger);
+    const injected = await page.evaluate(`new Promise((resolve) => {
+      const script = document.createElement('script');
+      script.src = '${strangers}/stranger.js';
+      script.onload = script.onerror = () => resolve(window.stranger || 'refused');
+      document.body.append(script);
+    })`);
+    check(injected === 'refused', `a script from another origin: ${injected}`);
   } finally {
     await browser.close();
   }
