@@ -1,9 +1,9 @@
 // The page around the ferns: the canvas and its WebGL surface, the loop that
 // ticks the animation, the settings panel, full screen and the screen wake
-// lock, the progress of a long computation, and the offline copy (sw.js). The
-// ferns are computed and drawn by the same C++ engine as the Windows saver,
-// built as morvessantique.wasm (web/main.cpp); this script plays the part of
-// the window and its timer.
+// lock, the progress of a long computation, and the offline copy (sw.js) and
+// its updates. The ferns are computed and drawn by the same C++ engine as the
+// Windows saver, built as morvessantique.wasm (web/main.cpp); this script plays
+// the part of the window and its timer.
 'use strict';
 (function () {
   const ProgressAfterMs = 500;  // a computation that takes longer shows how far it has come
@@ -26,6 +26,8 @@
   const progressBox = document.getElementById('progress');
   const progressLines = progressBox.getElementsByTagName('p');
   const message = document.getElementById('message');
+  const updateNotice = document.getElementById('update');
+  const switchButton = document.getElementById('switch');
 
   const state = {
     ready: false,  // the engine is loaded
@@ -464,10 +466,34 @@
     countLostWait();
   });
 
-  // The page's files are kept for visits without a network. Served pages only:
-  // a service worker needs http(s).
-  if (navigator.serviceWorker && location.protocol !== 'file:') {
-    navigator.serviceWorker.register('sw.js').catch(() => {});  // the page works without
+  // The page's files are kept for visits without a network (sw.js). Served pages
+  // only: a service worker needs http(s). A new release is fetched whole beside
+  // the running one and waits; the page offers the switch, and once the new one
+  // has taken over, every page of the old one loads again, so that no page runs
+  // on files of two releases.
+  const workers = location.protocol !== 'file:' && navigator.serviceWorker;
+  if (workers) {
+    let controlled = !!workers.controller;  // a first visit's worker taking over changes nothing
+    let reloading = false;
+    workers.addEventListener('controllerchange', () => {
+      if (controlled && !reloading) {
+        reloading = true;
+        location.reload();
+      }
+      controlled = true;
+    });
+    workers.register('sw.js').then((registration) => {
+      const offer = () => {
+        if (registration.waiting && workers.controller) updateNotice.hidden = false;
+      };
+      registration.addEventListener('updatefound', () => {
+        registration.installing.addEventListener('statechange', offer);
+      });
+      switchButton.addEventListener('click', () => {
+        if (registration.waiting) registration.waiting.postMessage('switch');
+      });
+      offer();
+    }).catch(() => {});  // the page works without
   }
 
   window.Module = {
