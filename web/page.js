@@ -1,9 +1,9 @@
 // The page around the ferns: the canvas and its WebGL surface, the loop that
 // ticks the animation, the settings panel, full screen and the screen wake
-// lock, the progress of a long computation, and the offline copy (sw.js). The
-// ferns are computed and drawn by the same C++ engine as the Windows saver,
-// built as morvessantique.wasm (web/main.cpp); this script plays the part of
-// the window and its timer.
+// lock, the progress of a long computation, and the offline copy (sw.js) and
+// its updates. The ferns are computed and drawn by the same C++ engine as the
+// Windows saver, built as morvessantique.wasm (web/main.cpp); this script plays
+// the part of the window and its timer.
 'use strict';
 (function () {
   const ProgressAfterMs = 500;  // a computation that takes longer shows how far it has come
@@ -11,7 +11,7 @@
   const CloseMovePixels = 4;  // in full screen, mouse movement beyond this (|dx| + |dy|) leaves it
   const StillMaxTicks = 10000;
   const StillSliceMs = 25;  // the still's ticks drawn before the page gets a turn
-  const RestoreWaitMs = 5000;  // a lost WebGL context not back by then is given up
+  const RestoreWaitMs = 5000;  // a lost WebGL context not back after 5 s in view is given up
   const FastKey = 'morvessantique.fastMadness';
   const AwakeKey = 'morvessantique.keepAwake';
   const Outcomes = ['complete', 'stopped', 'out of memory'];  // the engine's PrecomputeOutcome
@@ -26,6 +26,8 @@
   const progressBox = document.getElementById('progress');
   const progressLines = progressBox.getElementsByTagName('p');
   const message = document.getElementById('message');
+  const updateNotice = document.getElementById('update');
+  const switchButton = document.getElementById('switch');
 
   const state = {
     ready: false,  // the engine is loaded
@@ -33,7 +35,9 @@
     shown: null,  // the size the ferns are computed, or being computed, for
     computing: false,  // a computation has started and not yet reported its end
     contextLost: false,
-    lostTimer: 0,
+    lostTimer: 0,  // the wait for a lost context, while it is counting
+    lostWaitLeft: 0,
+    lostWaitFrom: 0,
     computeStart: 0,
     run: 0,  // counts starts: whatever an older start left going stops
     settleTimer: 0,
@@ -428,25 +432,68 @@
     state.run += 1;  // a still being drawn stops
     stopTicks();
     if (state.computing) Module._morv_stop();
-    clearTimeout(state.lostTimer);
-    state.lostTimer = setTimeout(() => {
-      fail('The ferns stopped: the browser took the graphics (WebGL) away from this page ' +
-           'and did not give them back. Reload the page to start again; if that does not ' +
-           'help, close other pages that draw with graphics or restart the browser.');
-    }, RestoreWaitMs);
+    pauseLostWait();
+    state.lostWaitLeft = RestoreWaitMs;
+    countLostWait();
   });
   canvas.addEventListener('webglcontextrestored', () => {
-    clearTimeout(state.lostTimer);
+    pauseLostWait();
     if (failed()) return;
     state.contextLost = false;
     surface.setUp();
     recompute();
   });
 
-  // The page's files are kept for visits without a network. Served pages only:
-  // a service worker needs http(s).
-  if (navigator.serviceWorker && location.protocol !== 'file:') {
-    navigator.serviceWorker.register('sw.js').catch(() => {});  // the page works without
+  // The wait for a lost context counts only while the page is seen: browsers give
+  // contexts back when a hidden tab comes back, phones every time.
+  function countLostWait() {
+    if (!state.contextLost || failed() || document.visibilityState !== 'visible') return;
+    state.lostWaitFrom = performance.now();
+    state.lostTimer = setTimeout(() => {
+      fail('The ferns stopped: the browser took the graphics (WebGL) away from this page ' +
+           'and did not give them back. Reload the page to start again; if that does not ' +
+           'help, close other pages that draw with graphics or restart the browser.');
+    }, Math.max(0, state.lostWaitLeft));
+  }
+  function pauseLostWait() {
+    if (!state.lostTimer) return;
+    clearTimeout(state.lostTimer);
+    state.lostTimer = 0;
+    state.lostWaitLeft -= performance.now() - state.lostWaitFrom;
+  }
+  document.addEventListener('visibilitychange', () => {
+    pauseLostWait();
+    countLostWait();
+  });
+
+  // The page's files are kept for visits without a network (sw.js). Served pages
+  // only: a service worker needs http(s). A new release is fetched whole beside
+  // the running one and waits; the page offers the switch, and once the new one
+  // has taken over, every page of the old one loads again, so that no page runs
+  // on files of two releases.
+  const workers = location.protocol !== 'file:' && navigator.serviceWorker;
+  if (workers) {
+    let controlled = !!workers.controller;  // a first visit's worker taking over changes nothing
+    let reloading = false;
+    workers.addEventListener('controllerchange', () => {
+      if (controlled && !reloading) {
+        reloading = true;
+        location.reload();
+      }
+      controlled = true;
+    });
+    workers.register('sw.js').then((registration) => {
+      const offer = () => {
+        if (registration.waiting && workers.controller) updateNotice.hidden = false;
+      };
+      registration.addEventListener('updatefound', () => {
+        registration.installing.addEventListener('statechange', offer);
+      });
+      switchButton.addEventListener('click', () => {
+        if (registration.waiting) registration.waiting.postMessage('switch');
+      });
+      offer();
+    }).catch(() => {});  // the page works without
   }
 
   window.Module = {

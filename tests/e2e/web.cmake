@@ -5,7 +5,7 @@ set(MORV_HOST_TOOL "${PROJECT_SOURCE_DIR}/build/host/tools/morvessantique-tool" 
 find_program(MORV_NODE NAMES node nodejs REQUIRED)
 add_test(NAME web_page_e2e
          COMMAND ${MORV_NODE} ${CMAKE_CURRENT_LIST_DIR}/web_page.js ${MORV_WEB_PAGE_DIR}
-                 ${MORV_HOST_TOOL})
+                 ${MORV_HOST_TOOL} ${CMAKE_COMMAND})
 # Two browsers, a dozen pages: the limit only guards against the unforeseen.
 set_tests_properties(web_page_e2e PROPERTIES TIMEOUT 300)
 

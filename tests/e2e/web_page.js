@@ -2,9 +2,10 @@
 // its size, its still pictures against morvessantique-tool's, a resize, the
 // animation growing in virtual time, the URL parameters and the remembered
 // setting, full screen, the close policy and the wake lock, the app manifest and
-// the offline reload, the WebGL context lost and restored, and a browser
+// the offline reload, the WebGL context lost and restored (also in a hidden tab),
+// a new release of one of two copies, the page's security policy, and a browser
 // without WebGL; then the test driver itself when the browser dies.
-//   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL
+//   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL CMAKE
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -12,7 +13,7 @@ const os = require('os');
 const path = require('path');
 const { serve, launch } = require('../support/chromium.js');
 
-const [folder, tool] = process.argv.slice(2);
+const [folder, tool, cmake] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-web-'));
 let failures = 0;
 function check(ok, what) {
@@ -46,16 +47,17 @@ async function samePicture(page, expected, what) {
 }
 
 async function main() {
-  const bytes = ['index.html', 'page.js', 'morvessantique.js', 'morvessantique.wasm', 'sw.js',
-    'manifest.webmanifest', 'icon-192.png', 'icon-512.png']
+  const kept = ['index.html', 'morvessantique.js', 'morvessantique.wasm', 'page.css', 'page.js',
+    'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];
+  const bytes = [...kept, 'sw.js']
     .reduce((sum, name) => sum + fs.statSync(path.join(folder, name)).size, 0);
   check(bytes < 300000, `the page's files: ${bytes} bytes (under 300 KB)`);
 
   const base = await serve(folder);
   const browser = await launch();
-  const open = async (width, height, query) => {
+  const open = async (width, height, query, address = `${base}/index.html`) => {
     const page = await browser.newPage(width, height);
-    await page.send('Page.navigate', { url: `${base}/index.html${query}` });
+    await page.send('Page.navigate', { url: `${address}${query}` });
     return page;
   };
   try {
@@ -118,6 +120,22 @@ async function main() {
     await page.until(state('failed'), 30);
     const lost = await page.evaluate("document.getElementById('message').innerText");
     check(/did not give them back\. Reload the page/.test(lost), `a context not restored: "${lost}"`);
+
+    // Lost in a hidden tab for longer than the wait, and given back on return, as
+    // browsers do: only the time in view counts, and the ferns draw again.
+    page = await open(640, 480, '?still=110');
+    await page.until(state('still'));
+    await browser.newPage(64, 64);  // in front of it
+    await page.until("document.visibilityState === 'hidden'");
+    await page.evaluate(`window.lose = document.getElementById('ferns').getContext('webgl')
+      .getExtension('WEBGL_lose_context'); lose.loseContext()`);
+    await new Promise((resolve) => setTimeout(resolve, 7000));
+    await page.send('Page.bringToFront');
+    await page.until("document.visibilityState === 'visible'");
+    await page.evaluate(`document.getElementById('ferns').addEventListener('webglcontextrestored',
+      () => { window.restored = true; }); lose.restoreContext()`);
+    await page.until(`window.restored && (${state('still')} || ${state('failed')})`);
+    await samePicture(page, toolPicture('640x480', 110), 'lost while hidden, back on return');
 
     // At 640x480 tick 300 draws the horizontal fern at 50 ms; at 10 ms it is
     // still in the pause after the vertical one.
@@ -184,6 +202,45 @@ async function main() {
     await page.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 3, y: 2 });
     check(await soon('!document.fullscreenElement'), 'a mouse movement of 5 pixels leaves it');
     check(await soon('locks.length === 1 && locks[0].released'), 'leaving it lets the screen off');
+
+    // Two copies of the page at one origin, then a changed build of one of them at the
+    // same address: the page offers it, and one click brings all of it, while the
+    // other copy keeps its own offline copy.
+    const site = path.join(work, 'site');
+    for (const copy of ['a', 'b']) fs.cpSync(folder, path.join(site, copy), { recursive: true });
+    const origin = await serve(site);
+    const other = await open(640, 480, '', `${origin}/b/index.html`);
+    await other.until('!!navigator.serviceWorker.controller');
+    const [otherCache] = await other.evaluate('caches.keys()');
+    page = await open(640, 480, '', `${origin}/a/index.html`);
+    await page.until(`!!navigator.serviceWorker.controller && ${state('running')}`);
+    const index = path.join(site, 'a', 'index.html');
+    fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('</footer>', ' new</footer>'));
+    execFileSync(cmake, ['-D', `DIR=${path.join(site, 'a')}`, '-D', `FILES=${kept.join(';')}`,
+      '-D', `TEMPLATE=${path.join(__dirname, '../../web/sw.js.in')}`,
+      '-P', path.join(__dirname, '../../web/service_worker.cmake')]);
+    await page.send('Page.reload');
+    const footer = "document.querySelector('footer').textContent";
+    await page.until(`!document.getElementById('update').hidden && ${state('running')}`);
+    check(!/new$/.test(await page.evaluate(footer)), 'a new release: the notice, the old page');
+    await page.evaluate("window.old = true; document.getElementById('switch').click()");
+    await page.until(`!window.old && /new$/.test(${footer}) && ${state('running')}`);
+    const names = await page.evaluate('caches.keys()');
+    check(names.length === 2 && names.includes(otherCache),
+          `one click switched, the other copy's cache is kept: ${names.join(', ')}`);
+
+    // Only its own scripts: one from another origin does not run.
+    const stranger = path.join(work, 'stranger');
+    fs.mkdirSync(stranger);
+    fs.writeFileSync(path.join(stranger, 'stranger.js'), "window.stranger = 'it ran';");
+    const strangers = await serve(stranger);
+    const injected = await page.evaluate(`new Promise((resolve) => {
+      const script = document.createElement('script');
+      script.src = '${strangers}/stranger.js';
+      script.onload = script.onerror = () => resolve(window.stranger || 'refused');
+      document.body.append(script);
+    })`);
+    check(injected === 'refused', `a script from another origin: ${injected}`);
   } finally {
     await browser.close();
   }

@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 name=$(basename "$zip" .zip)
 files=(icon-192.png icon-512.png index.html manifest.webmanifest morvessantique.js morvessantique.wasm
-       page.js sw.js)
+       page.css page.js sw.js)
 expected=$(printf "$name/%s\n" SHA256SUMS "${files[@]}")
 actual=$(cd "$work" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$actual" = "$expected" ] || { printf 'FAIL: the zip holds\n%s\nexpected\n%s\n' "$actual" "$expected"; exit 1; }

@@ -116,8 +116,10 @@ function launch(extraFlags = []) {
         nextEvent: (method) => nextEvent(method, sessionId),
         resize: (w, h) => page.send('Emulation.setDeviceMetricsOverride',
           { width: w, height: h, deviceScaleFactor: 1, mobile: false }),
+        // The value of `expression`, or of the promise it gives, once settled.
         async evaluate(expression) {
-          const { result } = await page.send('Runtime.evaluate', { expression, returnByValue: true });
+          const { result } = await page.send('Runtime.evaluate',
+            { expression, returnByValue: true, awaitPromise: true });
           return result.value;
         },
         // Resolves once `expression` is true; fails after `seconds`.
