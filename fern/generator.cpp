@@ -3,7 +3,7 @@
 namespace morv {
 
 bool BranchEnd(const Branch& branch, int* endX, int* endY) {
-  const Direction& d = DirectionOf(static_cast<int>(branch.angle) / DegreesPerStep);
+  const Direction& d = DirectionOf(branch.angleSteps);
   return EndPoint(branch.startX, branch.startY, branch.length, d.sine, d.cosine, endX, endY);
 }
 
@@ -16,17 +16,19 @@ void ForkChildren(const Branch& parent, int endX, int endY, Branch children[3]) 
   const int twoX = parent.startX + RoundHalfUp(2 * vx / 5.0);
   const int twoY = parent.startY + RoundHalfUp(2 * vy / 5.0);
   const double length = parent.length;
-  const double angle = parent.angle;
+  const int angle = parent.angleSteps;
   const int side = parent.sideFlag == 0 ? 0 : 1;
   const int turn = side == 0 ? 1 : -1;
-  children[0] = {fourX, fourY, ShortSideLength(length), angle + turn * ShortSideTurn, 1 - side};
-  children[1] = {twoX, twoY, LongSideLength(length), angle + turn * LongSideTurn, side};
-  children[2] = {endX, endY, ContinuationLength(length), angle + turn * ContinuationTurn, side};
+  children[0] = {fourX, fourY, ShortSideLength(length), angle + turn * ShortSideTurnSteps,
+                 1 - side};
+  children[1] = {twoX, twoY, LongSideLength(length), angle + turn * LongSideTurnSteps, side};
+  children[2] = {endX, endY, ContinuationLength(length), angle + turn * ContinuationTurnSteps,
+                 side};
 }
 
-bool GrowBranch(FernStore& store, int startX, int startY, double length, double angle, int depth,
+bool GrowBranch(FernStore& store, int startX, int startY, double length, int angleSteps, int depth,
                 int sideFlag) {
-  const Branch branch = {startX, startY, length, angle, sideFlag};
+  const Branch branch = {startX, startY, length, angleSteps, sideFlag};
   int endX = 0;
   int endY = 0;
   if (!BranchEnd(branch, &endX, &endY)) return true;  // dropped with its whole subtree
@@ -35,14 +37,14 @@ bool GrowBranch(FernStore& store, int startX, int startY, double length, double 
   const bool atLevel = depth == store.recordingDepth;
   if (phase < GrowthPhases - 1) {
     if (atLevel) return RecordSegment(store, startX, startY, endX, endY, phase + 1);
-    return GrowBranch(store, startX, startY, length, angle, depth + 1, sideFlag);
+    return GrowBranch(store, startX, startY, length, angleSteps, depth + 1, sideFlag);
   }
   if (atLevel) return RecordSegment(store, startX, startY, endX, endY, 0);
 
   Branch children[3];
   ForkChildren(branch, endX, endY, children);
   for (const Branch& child : children) {
-    if (!GrowBranch(store, child.startX, child.startY, child.length, child.angle, depth + 1,
+    if (!GrowBranch(store, child.startX, child.startY, child.length, child.angleSteps, depth + 1,
                     child.sideFlag)) {
       return false;
     }

@@ -25,9 +25,9 @@ struct Branch {
   int startX;
   int startY;
   double length;
-  // Degrees, 0 = up the screen, clockwise positive, never normalised; a whole
-  // number of steps within the direction table, as every fern's angles are.
-  double angle;
+  // In steps of DegreesPerStep, 0 = up the screen, clockwise positive, never
+  // normalised: every fern's angles are whole steps.
+  int angleSteps;
   int sideFlag;
 };
 
@@ -57,16 +57,22 @@ inline double ContinuationLength(double length) { return 26 * length / 32; }
 constexpr int ShortSideTurn = -55;
 constexpr int LongSideTurn = 45;
 constexpr int ContinuationTurn = -5;
+static_assert(ShortSideTurn % DegreesPerStep == 0 && LongSideTurn % DegreesPerStep == 0 &&
+                  ContinuationTurn % DegreesPerStep == 0,
+              "turns are whole steps");
+constexpr int ShortSideTurnSteps = ShortSideTurn / DegreesPerStep;
+constexpr int LongSideTurnSteps = LongSideTurn / DegreesPerStep;
+constexpr int ContinuationTurnSteps = ContinuationTurn / DegreesPerStep;
 
 // The three children of a branch ending at (endX, endY), in the order they grow:
 // short side branch, long side branch, continuation.
 void ForkChildren(const Branch& parent, int endX, int endY, Branch children[3]);
 
 // Records, into the store's running pass, every segment that this branch's
-// subtree contributes at store.recordingDepth. Angle in degrees, 0 = up the
-// screen, clockwise positive. Returns false if a Segment could not be allocated
-// (the level is then incomplete).
-bool GrowBranch(FernStore& store, int startX, int startY, double length, double angle, int depth,
+// subtree contributes at store.recordingDepth. Angle in steps as in Branch.
+// Returns false if a Segment could not be allocated (the level is then
+// incomplete).
+bool GrowBranch(FernStore& store, int startX, int startY, double length, int angleSteps, int depth,
                 int sideFlag);
 
 }  // namespace morv

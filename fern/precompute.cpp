@@ -1,5 +1,6 @@
 #include "precompute.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdio>
 #include <cstdlib>
@@ -53,27 +54,26 @@ class GrowableArray {
   std::size_t capacity_ = 0;
 };
 
-// Angles are kept as a count of 5-degree steps, never normalised.
-static_assert(ShortSideTurn % DegreesPerStep == 0 && LongSideTurn % DegreesPerStep == 0 &&
-                  ContinuationTurn % DegreesPerStep == 0,
-              "turns are whole steps");
 // The widest turn, in steps either way.
-constexpr int MaxTurnSteps = -ShortSideTurn / DegreesPerStep;
+constexpr int MaxTurnSteps = -ShortSideTurnSteps;
 static_assert(LongSideTurn <= -ShortSideTurn && -ContinuationTurn <= -ShortSideTurn,
               "the short side branch turns most");
 
-// The roots' directions, and every direction their generations can reach.
+// The roots' directions, and how far their generations can turn from them: the
+// direction table holds exactly that range, so that nothing else can be looked up.
 constexpr int VerticalRootDegrees = 0;
 constexpr int HorizontalRootDegrees = 270;
-constexpr int MaxReachSteps = MaxTurnSteps * (MaxFernLevels - 1);
 static_assert(VerticalRootDegrees % DegreesPerStep == 0 &&
                   HorizontalRootDegrees % DegreesPerStep == 0,
               "roots are whole steps");
-static_assert(FirstDirectionStep <= VerticalRootDegrees / DegreesPerStep - MaxReachSteps &&
-                  FirstDirectionStep <= HorizontalRootDegrees / DegreesPerStep - MaxReachSteps &&
-                  LastDirectionStep >= VerticalRootDegrees / DegreesPerStep + MaxReachSteps &&
-                  LastDirectionStep >= HorizontalRootDegrees / DegreesPerStep + MaxReachSteps,
-              "the direction table holds every direction a fern reaches");
+constexpr int VerticalRootSteps = VerticalRootDegrees / DegreesPerStep;
+constexpr int HorizontalRootSteps = HorizontalRootDegrees / DegreesPerStep;
+constexpr int MaxReachSteps = MaxTurnSteps * (MaxFernLevels - 1);
+static_assert(FirstDirectionStep ==
+                      std::min(VerticalRootSteps, HorizontalRootSteps) - MaxReachSteps &&
+                  LastDirectionStep ==
+                      std::max(VerticalRootSteps, HorizontalRootSteps) + MaxReachSteps,
+              "the direction table holds every direction a fern reaches, and no other");
 
 // The rest of a live branch beside its line.
 struct BranchShape {
@@ -128,14 +128,7 @@ inline int RoundedFifth(int n) {
 class LevelSource {
  public:
   LevelSource(PrecomputeMethod method, const RootBranch& root)
-      : method_(method),
-        root_{root.startX, root.startY, root.length, root.angle, 0},
-        rootSteps_(static_cast<int>(root.angle) / DegreesPerStep) {
-    // A root off the 5-degree grid (none is) would take the reference walk.
-    if (rootSteps_ * static_cast<double>(DegreesPerStep) != root.angle) {
-      method_ = PrecomputeMethod::RootWalkPerLevel;
-    }
-  }
+      : method_(method), root_{root.startX, root.startY, root.length, root.angleSteps, 0} {}
   LevelSource(const LevelSource&) = delete;
   LevelSource& operator=(const LevelSource&) = delete;
 
@@ -143,7 +136,7 @@ class LevelSource {
   bool Record(FernStore& store, int depth) {
     const DoubleRounding rounding;
     if (method_ == PrecomputeMethod::RootWalkPerLevel) {
-      return GrowBranch(store, root_.startX, root_.startY, root_.length, root_.angle, 0,
+      return GrowBranch(store, root_.startX, root_.startY, root_.length, root_.angleSteps, 0,
                         root_.sideFlag);
     }
     const int phase = depth % GrowthPhases;
@@ -160,8 +153,8 @@ class LevelSource {
   bool Start() {
     if (!lines_.ClearAndReserve(1) || !shapes_.ClearAndReserve(1)) return false;
     std::size_t live = 0;
-    Grow(root_.startX, root_.startY, root_.length, rootSteps_, 0, lines_.data(), shapes_.data(),
-         &live);
+    Grow(root_.startX, root_.startY, root_.length, root_.angleSteps, 0, lines_.data(),
+         shapes_.data(), &live);
     lines_.SetSize(live);
     shapes_.SetSize(live);
     return true;
@@ -202,15 +195,13 @@ class LevelSource {
       const int side = shape.sideFlag;
       const int turn = side == 0 ? 1 : -1;
       Grow(p.startX + RoundedFifth(vx * 4), p.startY + RoundedFifth(vy * 4),
-           ShortSideLength(shape.length),
-           shape.angleSteps + turn * ShortSideTurn / DegreesPerStep, 1 - side, outLines, outShapes,
-           &count);
+           ShortSideLength(shape.length), shape.angleSteps + turn * ShortSideTurnSteps, 1 - side,
+           outLines, outShapes, &count);
       Grow(p.startX + RoundedFifth(2 * vx), p.startY + RoundedFifth(2 * vy),
-           LongSideLength(shape.length),
-           shape.angleSteps + turn * LongSideTurn / DegreesPerStep, side, outLines, outShapes,
-           &count);
-      Grow(p.endX, p.endY, continuation, shape.angleSteps + turn * ContinuationTurn / DegreesPerStep,
-           side, outLines, outShapes, &count);
+           LongSideLength(shape.length), shape.angleSteps + turn * LongSideTurnSteps, side,
+           outLines, outShapes, &count);
+      Grow(p.endX, p.endY, continuation, shape.angleSteps + turn * ContinuationTurnSteps, side,
+           outLines, outShapes, &count);
     }
     nextLines_.SetSize(count);
     nextShapes_.SetSize(count);
@@ -221,7 +212,6 @@ class LevelSource {
 
   PrecomputeMethod method_;
   Branch root_;
-  int rootSteps_;
   GrowableArray<SegmentLine> lines_;
   GrowableArray<BranchShape> shapes_;
   GrowableArray<SegmentLine> nextLines_;
@@ -269,13 +259,11 @@ ProgressState& Progress() { return g_progress; }
 void ResetProgress(ProgressState& progress) { progress.abortFlag.store(0); }
 
 RootBranch VerticalRoot(int clientWidth, int clientHeight) {
-  return {clientWidth / 2, clientHeight, static_cast<double>(clientHeight / 5),
-          static_cast<double>(VerticalRootDegrees)};
+  return {clientWidth / 2, clientHeight, static_cast<double>(clientHeight / 5), VerticalRootSteps};
 }
 
 RootBranch HorizontalRoot(int clientWidth, int clientHeight) {
-  return {clientWidth, clientHeight / 2, static_cast<double>(clientWidth / 5),
-          static_cast<double>(HorizontalRootDegrees)};
+  return {clientWidth, clientHeight / 2, static_cast<double>(clientWidth / 5), HorizontalRootSteps};
 }
 
 int LevelCount(int rootLengthPixels) {

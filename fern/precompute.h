@@ -34,7 +34,7 @@ struct RootBranch {
   int startX;
   int startY;
   double length;
-  double angle;
+  int angleSteps;  // as in Branch
 };
 RootBranch VerticalRoot(int clientWidth, int clientHeight);
 RootBranch HorizontalRoot(int clientWidth, int clientHeight);

@@ -8,7 +8,8 @@ Python's math.sin and math.cos are the C library's sin and cos, and its floats
 are doubles, so each entry is sin and cos of (degrees * 3.1415926535 / 180)
 computed in double arithmetic, left to right. The digests that the tests
 record were made with glibc's values: run this on a glibc machine.
-fern_directions_test checks the committed table against the host's library.
+The recorded digests check the committed table's bits on every build;
+fern_directions_test checks what any right table holds.
 """
 import math
 import re

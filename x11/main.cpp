@@ -11,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
@@ -41,9 +42,13 @@ constexpr char ProgramName[] = "morvessantique";
 // whose wait watches a pipe the handler writes to, so that a signal arriving
 // just before the wait begins still wakes it at once. Where the program cannot
 // look (an X call to a server that never answers, a driver's wait), the signal
-// takes its default course StopGraceSeconds later; a second one at once.
+// takes its default course StopGraceSeconds later; a second one at once. Once
+// the stop is noticed, the clean end takes as long as it needs.
 constexpr unsigned StopGraceSeconds = 2;
-volatile sig_atomic_t g_stopSignal = 0;  // the signal's number, once one came
+// The signal's number, once one came. Any thread may take the signal (the
+// OpenGL driver starts some) and others read it.
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 int g_wakePipe[2] = {-1, -1};
 
 void EndByDefault(int signal) {
@@ -54,12 +59,13 @@ void EndByDefault(int signal) {
 }
 
 void OnStopSignal(int signal) {
-  if (g_stopSignal) {
+  if (g_stopSignal.load() != 0) {
     EndByDefault(signal);
     return;
   }
-  g_stopSignal = signal;
+  // Armed before the flag is seen, so that the program's alarm(0) comes after it.
   alarm(StopGraceSeconds);
+  g_stopSignal.store(signal);
   const int savedErrno = errno;
   const char byte = 0;
   if (write(g_wakePipe[1], &byte, 1) < 0) {
@@ -68,9 +74,15 @@ void OnStopSignal(int signal) {
   errno = savedErrno;
 }
 
-void OnStopOverdue(int) { EndByDefault(g_stopSignal); }
+void OnStopOverdue(int) { EndByDefault(g_stopSignal.load()); }
 
-bool StopRequested() { return g_stopSignal != 0; }
+// True once a stop signal came; the program has then noticed it, and the
+// grace period's alarm is cancelled.
+bool StopRequested() {
+  if (g_stopSignal.load() == 0) return false;
+  alarm(0);
+  return true;
+}
 
 std::int64_t NowNs() {
   timespec t{};
@@ -296,7 +308,8 @@ void InstallSignals() {
   if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;  // the default then: they end it
   struct sigaction action {};
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;
+  // The pipe wakes the loop's wait; other threads' calls (the driver's) go on.
+  action.sa_flags = SA_RESTART;
   action.sa_handler = &OnStopOverdue;
   sigaction(SIGALRM, &action, nullptr);
   action.sa_handler = &OnStopSignal;
@@ -355,6 +368,9 @@ int Run(const X11Options& options) {
     PresentGlxSurface(s.surface);
     result = RunLoop(s);
   }
+#ifdef MORV_TEST_SLOW_END
+  sleep(3);  // only in a test's build: a clean end as slow as a large store's on a busy machine
+#endif
   s.exiting = true;
   sink.Release();
   FreeFerns(Store());

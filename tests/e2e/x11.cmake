@@ -15,7 +15,8 @@ endif()
 foreach(_name IN LISTS _morv_x11_e2e)
   add_test(NAME x11_${_name}_e2e
            COMMAND bash ${MORV_E2E_TESTS}/x11_${_name}.sh $<TARGET_FILE:morvessantique>
-                   $<TARGET_FILE:x11_test_window> $<TARGET_FILE:morvessantique-tool>)
+                   $<TARGET_FILE:x11_test_window> $<TARGET_FILE:morvessantique-tool>
+                   $<TARGET_FILE:x11_slow_end>)
   # Each script bounds its own waits; the limit only guards against the unforeseen.
   set_tests_properties(x11_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 LABELS e2e)
   if(MORV_SANITIZE)

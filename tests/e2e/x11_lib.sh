@@ -18,6 +18,20 @@ x11_session() {
   at_exit morv_xvfb_stop
 }
 
+# ended_with NAME CODE WHAT: the program run as NAME ends within 10 s of this call, made
+# right after what should end it, with CODE and nothing on stderr.
+ended_with() {
+  local start
+  start=$(now_ms)
+  if ! wait_exit "$1" 10; then
+    fail "$3: still running after 10 s"
+  elif [ "$(exit_code "$1")" != "$2" ] || [ -s "$work/$1.err" ]; then
+    fail "$3: exit $(exit_code "$1"), expected $2$(said "$1")"
+  else
+    pass "$3: exit $2 after $(($(now_ms) - start)) ms"
+  fi
+}
+
 # fern_shot FILE [WxH+X+Y]: a screenshot; prints "COUNT W H X Y" of its fern-coloured
 # pixels (count and bounding box; 0 0 0 0 0 when there are none).
 fern_shot() {

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The display mode in windows other than XScreenSaver's: -window-id of a window
 # that another client made (the ferns appear inside it, drawn exactly as the
-# Windows saver draws them for that size, and the program ends
-# with 0 when that window is destroyed or on SIGTERM), and its own window under a
+# Windows saver draws them for that size, and the program ends with 0 within
+# seconds when that window is destroyed or on SIGTERM, even when its clean end
+# takes longer than the 2 s grace of a signal), and its own window under a
 # compositing manager (a resize computes the ferns for the new size, and the
 # picture is still exactly right; SIGINT ends it with 0).
-#   x11_window.sh MORVESSANTIQUE X11_TEST_WINDOW MORVESSANTIQUE_TOOL
+#   x11_window.sh MORVESSANTIQUE X11_TEST_WINDOW MORVESSANTIQUE_TOOL X11_SLOW_END
 set -uo pipefail
 bin=$1
 testwin=$2
 tool=$3
+slow=$4  # its clean end after a stop signal takes 3 s
 . "$(dirname "$0")/x11_lib.sh"
 x11_session 1024x768 xcompmgr
 
@@ -74,6 +76,11 @@ run_bg saver2 "$bin" -window-id "$(head -1 "$work/target2.out")"
 wait_fern "$work/second.png" 15 '$1 > 0' >/dev/null
 kill -TERM "$(cat "$work/saver2.pid")"
 ended_with saver2 0 "SIGTERM"
+# A clean end longer than the grace a signal gives a program that does not look for it.
+run_bg slow "$slow" -window-id "$(head -1 "$work/target2.out")"
+wait_fern "$work/slow.png" 15 '$1 > 0' >/dev/null
+kill -TERM "$(cat "$work/slow.pid")"
+ended_with slow 0 "SIGTERM, then a clean end of 3 s"
 kill "$(cat "$work/target2.pid")"
 
 # Its own window, under a compositing manager: 1024x768 at first, then 480x360.

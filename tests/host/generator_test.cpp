@@ -25,11 +25,11 @@ TEST(RoundHalfUp, RoundsByTheFractionAboveTheFloor) {
 class GrowTest : public GeneratorTest {
  protected:
   // Records one level of a branch's subtree into a fresh vertical pass.
-  std::vector<Segment> Grow(int level, int x, int y, double length, double angle, int side = 0) {
+  std::vector<Segment> Grow(int level, int x, int y, double length, int degrees, int side = 0) {
     FreeFerns(store_);
     BeginPass(store_, Vertical);
     store_.recordingDepth = level;
-    EXPECT_TRUE(GrowBranch(store_, x, y, length, angle, 0, side));
+    EXPECT_TRUE(GrowBranch(store_, x, y, length, degrees / DegreesPerStep, 0, side));
     std::vector<Segment> out;
     for (const Segment* s = store_.vertical[0]; s != nullptr; s = s->next) out.push_back(*s);
     return out;
@@ -88,6 +88,17 @@ TEST_F(GrowTest, SideFlagOneMirrorsTheTurns) {
   // The mirror image of the level-5 children about the vertical stem.
   EXPECT_EQ(Lines(Grow(5, 320, 480, 96, 0, 1)),
             (std::vector<Line>{{320, 403, 346, 385}, {320, 442, 293, 415}, {320, 384, 327, 306}}));
+}
+
+TEST(BranchEnd, ADirectionNoFernReachesStopsADebugBuild) {
+#if defined(NDEBUG) || !GTEST_HAS_DEATH_TEST
+  GTEST_SKIP() << "assertions are compiled out";
+#else
+  int x = 0;
+  int y = 0;
+  const Branch beyond = {0, 0, 10.0, LastDirectionStep + 1, 0};
+  EXPECT_DEATH(BranchEnd(beyond, &x, &y), "LastDirectionStep");
+#endif
 }
 
 TEST_F(GrowTest, ALevelBeyondEveryLiveBranchRecordsNothing) {

@@ -35,12 +35,12 @@ TEST(RootBranch, StartsAtTheMiddleOfTheBottomAndRightEdges) {
   EXPECT_EQ(v.startX, 320);
   EXPECT_EQ(v.startY, 483);
   EXPECT_EQ(v.length, 96.0);
-  EXPECT_EQ(v.angle, 0.0);
+  EXPECT_EQ(v.angleSteps, 0);
   const RootBranch h = HorizontalRoot(641, 483);
   EXPECT_EQ(h.startX, 641);
   EXPECT_EQ(h.startY, 241);
   EXPECT_EQ(h.length, 128.0);
-  EXPECT_EQ(h.angle, 270.0);
+  EXPECT_EQ(h.angleSteps, 54) << "270 degrees in steps of 5";
 }
 
 TEST_F(PrecomputeTest, ACompleteRunReportsEveryGenerationAndEndsAtLevelZero) {

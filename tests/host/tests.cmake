@@ -3,10 +3,7 @@ set(MORV_HOST_TESTS ${CMAKE_CURRENT_LIST_DIR})
 morv_add_test(fern_store_test SOURCES ${MORV_HOST_TESTS}/segment_store_test.cpp LIBS morv_fern)
 morv_add_test(fern_generator_test SOURCES ${MORV_HOST_TESTS}/generator_test.cpp LIBS morv_fern)
 morv_add_test(fern_precompute_test SOURCES ${MORV_HOST_TESTS}/precompute_test.cpp LIBS morv_fern)
-# The constant sines and cosines against glibc's, with which the recorded ferns were made.
-if(NOT MORV_WINDOWS)
-  morv_add_test(fern_directions_test SOURCES ${MORV_HOST_TESTS}/directions_test.cpp LIBS morv_fern)
-endif()
+morv_add_test(fern_directions_test SOURCES ${MORV_HOST_TESTS}/directions_test.cpp LIBS morv_fern)
 include(${MORV_HOST_TESTS}/shell.cmake)
 include(${MORV_HOST_TESTS}/render.cmake)
 
