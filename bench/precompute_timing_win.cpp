@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "precompute.h"
-#include "progress_dialog_win32.h"
+#include "progress_dialog.h"
 #include "segment_store.h"
 
 int main(int argc, char** argv) {

@@ -1,8 +1,8 @@
 #include "saver_window.h"
 
-#include "debug_note_win32.h"
+#include "debug_note.h"
 #include "fern_saver_proc.h"
-#include "displays_win32.h"
+#include "displays.h"
 #include "password_hooks.h"
 #include "shell_state.h"
 

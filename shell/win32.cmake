@@ -12,11 +12,11 @@ add_library(morv_shell STATIC
 )
 target_include_directories(morv_shell PUBLIC
   ${CMAKE_CURRENT_SOURCE_DIR}
-  ${PROJECT_SOURCE_DIR}/render     # fern_saver_proc.h
-  ${PROJECT_SOURCE_DIR}/settings   # config_dialog.h
-  ${PROJECT_SOURCE_DIR}/resources  # resource_ids.h
+  ${PROJECT_SOURCE_DIR}/render/win32  # fern_saver_proc.h
+  ${PROJECT_SOURCE_DIR}/settings      # config_dialog.h
+  ${PROJECT_SOURCE_DIR}/resources     # resource_ids.h
 )
-target_link_libraries(morv_shell PUBLIC morv_cmdline morv_displays_win32 user32 gdi32 advapi32
+target_link_libraries(morv_shell PUBLIC morv_cmdline morv_displays user32 gdi32 advapi32
                       PRIVATE morv_warnings)
 
 # The shell with the saver's real window procedure. The two call each other

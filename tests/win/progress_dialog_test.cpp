@@ -10,7 +10,7 @@
 #include <string>
 
 #include "precompute.h"
-#include "progress_dialog_win32.h"
+#include "progress_dialog.h"
 #include "resource_ids.h"
 #include "segment_store.h"
 

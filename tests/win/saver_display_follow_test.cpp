@@ -9,10 +9,10 @@
 
 #include <vector>
 
-#include "displays_win32.h"
-#include "gl_surface_win32.h"
+#include "displays.h"
+#include "gl_surface.h"
 #include "monitor_ferns.h"
-#include "progress_dialog_win32.h"
+#include "progress_dialog.h"
 #include "saver_script.h"
 #include "saver_window.h"
 #include "shell_state.h"

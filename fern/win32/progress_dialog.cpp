@@ -1,4 +1,4 @@
-#include "progress_dialog_win32.h"
+#include "progress_dialog.h"
 
 #include "resource_ids.h"
 

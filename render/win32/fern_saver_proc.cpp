@@ -6,14 +6,14 @@
 
 #include "animation.h"
 #include "close_policy.h"
-#include "debug_note_win32.h"
+#include "debug_note.h"
 #include "fast_madness.h"
 #include "fern_start.h"
 #include "gl_sink.h"
-#include "gl_surface_win32.h"
+#include "gl_surface.h"
 #include "monitor_ferns.h"
-#include "displays_win32.h"
-#include "progress_dialog_win32.h"
+#include "displays.h"
+#include "progress_dialog.h"
 
 namespace morv {
 namespace {

@@ -1,4 +1,4 @@
-#include "displays_win32.h"
+#include "displays.h"
 
 namespace morv {
 namespace {
