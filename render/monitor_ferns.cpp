@@ -88,7 +88,7 @@ MonitorLayout PlaceMonitors(const PixelRect& client, const PixelRect* monitors, 
   }
   MonitorLayout layout{};
   layout.client = PictureSize{width, height};
-  for (int i = 0; i < surfaceCount && layout.count < MaxMonitors; ++i) {
+  for (int i = 0; i < surfaceCount && layout.count < MaxPictures; ++i) {
     const PixelRect shown = Intersection(client, surfaces[i]);
     if (!HasArea(shown)) continue;
     // Client coordinates count from the client area's corner, wherever the
@@ -128,9 +128,9 @@ void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fa
 
 bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
   const MonitorLayout& old = ferns.layout;
-  FernStore kept[MaxMonitors];
-  PrecomputeResult keptResults[MaxMonitors];
-  bool reused[MaxMonitors] = {};
+  FernStore kept[MaxPictures];
+  PrecomputeResult keptResults[MaxPictures];
+  bool reused[MaxPictures] = {};
   bool missing = false;
   for (int s = 0; s < next.sizeCount; ++s) {
     ResetFernStore(kept[s]);
@@ -151,11 +151,11 @@ bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
     }
     missing = missing || !kept[s].computed;
   }
-  for (int o = 0; o < MaxMonitors; ++o) {
+  for (int o = 0; o < MaxPictures; ++o) {
     if (reused[o]) continue;
     FreeFerns(ferns.stores[o]);
   }
-  for (int s = 0; s < MaxMonitors; ++s) {
+  for (int s = 0; s < MaxPictures; ++s) {
     if (s < next.sizeCount) {
       ferns.stores[s] = kept[s];
       ferns.results[s] = keptResults[s];
@@ -171,15 +171,15 @@ bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
       ApplyPrecomputeResult(ferns.animations[i], ferns.results[place.size]);
     }
   }
-  ferns.computed = !missing;
+  ferns.computationClaimed = !missing;
   return missing;
 }
 
 PrecomputeResult StartMonitorFerns(MonitorFerns& ferns, DrawSink& sink, const ProgressPort& port,
                                    ProgressState& progress) {
   const MonitorLayout& layout = ferns.layout;
-  SizedStore sizes[MaxMonitors];
-  int runSize[MaxMonitors];
+  SizedStore sizes[MaxPictures];
+  int runSize[MaxPictures];
   int count = 0;
   for (int s = 0; s < layout.sizeCount; ++s) {
     if (ferns.stores[s].computed) continue;
@@ -187,7 +187,7 @@ PrecomputeResult StartMonitorFerns(MonitorFerns& ferns, DrawSink& sink, const Pr
     sizes[count] = SizedStore{layout.sizes[s].width, layout.sizes[s].height, &ferns.stores[s]};
     runSize[count++] = s;
   }
-  PrecomputeResult results[MaxMonitors];
+  PrecomputeResult results[MaxPictures];
   PrecomputeResult overall = ferns.results[0];
   if (count > 0) {
     overall = StartFernSizes(sizes, count, results, sink, port, progress);
@@ -214,7 +214,7 @@ void FreeMonitorFerns(MonitorFerns& ferns) {
     ResetFernStore(store);
   }
   ferns.layout = MonitorLayout{};
-  ferns.computed = false;
+  ferns.computationClaimed = false;
 }
 
 }  // namespace morv

@@ -14,7 +14,7 @@
 namespace morv {
 
 // Pictures placed at most; monitors beyond them are left black.
-constexpr int MaxMonitors = 16;
+constexpr int MaxPictures = 16;
 // Monitors looked at as the platform lists them, mirrored ones included. A
 // platform's list that fills them all may go on unlisted: it is no list.
 constexpr int MaxListedMonitors = 64;
@@ -37,9 +37,9 @@ struct PictureSize {
 struct MonitorLayout {
   PictureSize client;  // the client area the pictures are placed in
   int count;           // pictures; 0 before any layout is taken
-  MonitorPlace places[MaxMonitors];
+  MonitorPlace places[MaxPictures];
   int sizeCount;
-  PictureSize sizes[MaxMonitors];  // distinct, in the order the pictures first use them
+  PictureSize sizes[MaxPictures];  // distinct, in the order the pictures first use them
 };
 
 // Places the pictures of a window whose client area is `client` (screen
@@ -50,7 +50,7 @@ struct MonitorLayout {
 //   rectangle that bounds them, so that no pixel is drawn by two pictures;
 // - each picture keeps its part of the client area, and one outside it draws
 //   nothing;
-// - the first MaxMonitors pictures are placed;
+// - the first MaxPictures pictures are placed;
 // - with fewer than two pictures, or no list at all (count 0: the platform
 //   could not tell), the whole client area is the one picture.
 MonitorLayout PlaceMonitors(const PixelRect& client, const PixelRect* monitors, int count);
@@ -62,12 +62,13 @@ bool SameLayout(const MonitorLayout& a, const MonitorLayout& b);
 struct MonitorFerns {
   MonitorLayout layout;
   bool fastMadness;
-  // The computation for this layout has been claimed: the first erase after a
-  // layout is taken starts it, and no later erase does.
-  bool computed;
-  FernStore stores[MaxMonitors];          // per distinct size, in the layout's order
-  PrecomputeResult results[MaxMonitors];  // what each size's computation gave
-  AnimationState animations[MaxMonitors];  // per picture
+  // The layout's computation has been claimed (or none is needed): the first
+  // erase after a layout is taken starts it, and no later erase does. Unlike a
+  // store's `computed`, it does not say that the run has ended, nor how.
+  bool computationClaimed;
+  FernStore stores[MaxPictures];          // per distinct size, in the layout's order
+  PrecomputeResult results[MaxPictures];  // what each size's computation gave
+  AnimationState animations[MaxPictures];  // per picture
 };
 
 // The saver window's (process-wide, empty at start).
@@ -78,10 +79,10 @@ MonitorFerns& SaverMonitorFerns();
 void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fastMadness);
 
 // A new layout for the same window, after the displays changed: keeps the
-// complete ferns of every size that `next` still shows, frees the others, and starts
-// every picture's animation afresh, at level 0 of its vertical fern, on what
-// its size keeps. Returns true when some size must still be computed; the
-// layout is then not computed.
+// complete ferns of every size that `next` still shows, frees the others, and
+// starts every picture's animation afresh, at level 0 of its vertical fern, on
+// what its size keeps. Returns true when some size must still be computed; the
+// layout's computation is then not yet claimed.
 bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next);
 
 // Computes, in one run (StartFernSizes), the sizes that have not been

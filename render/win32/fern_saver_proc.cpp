@@ -152,12 +152,12 @@ PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
 // it still lacks; every other erase gets the default handling.
 LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
   MonitorFerns& ferns = SaverMonitorFerns();
-  if (ferns.computed) {
+  if (ferns.computationClaimed) {
     return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
   }
   // Claimed before anything can re-enter: an erase answered while the dialog
   // opens must not start a second run.
-  ferns.computed = true;
+  ferns.computationClaimed = true;
   // The window's middle is the dialog's on a window with one picture; over
   // several monitors the dialog is centred on one of them.
   const MonitorLayout& layout = ferns.layout;

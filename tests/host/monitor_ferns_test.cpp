@@ -66,11 +66,11 @@ TEST(MonitorFernsTest, EachMonitorGetsItsPartOfTheClientAreaAndItsSize) {
 
 TEST(MonitorFernsTest, TheCapCountsPicturesNotListedMonitors) {
   std::vector<PixelRect> monitors(20, PixelRect{0, 0, 100, 100});  // mirrored twenty times
-  for (int k = 1; k <= MaxMonitors; ++k) monitors.push_back(PixelRect{100 * k, 0, 100 * k + 100, 100});
+  for (int k = 1; k <= MaxPictures; ++k) monitors.push_back(PixelRect{100 * k, 0, 100 * k + 100, 100});
   const MonitorLayout layout = PlaceMonitors(PixelRect{0, 0, 1700, 100}, monitors.data(),
                                              static_cast<int>(monitors.size()));
-  ASSERT_EQ(layout.count, MaxMonitors);
-  EXPECT_EQ(layout.places[MaxMonitors - 1].x, 100 * (MaxMonitors - 1));
+  ASSERT_EQ(layout.count, MaxPictures);
+  EXPECT_EQ(layout.places[MaxPictures - 1].x, 100 * (MaxPictures - 1));
 }
 
 // Two monitors, then the displays change: the size the new layout still shows
@@ -92,7 +92,7 @@ TEST(MonitorFernsTest, ADisplayChangeKeepsTheSizesStillShownAndComputesTheNewOne
   const MonitorLayout next = PlaceMonitors(PixelRect{0, 0, 260, 120}, after, 2);
   EXPECT_FALSE(SameLayout(next, ferns.layout));
   EXPECT_TRUE(FollowLayout(ferns, next));
-  EXPECT_FALSE(ferns.computed);
+  EXPECT_FALSE(ferns.computationClaimed);
   EXPECT_EQ(ferns.stores[0].vertical[0], kept);
   EXPECT_FALSE(ferns.stores[1].computed);
   for (int i = 0; i < 2; ++i) {
@@ -108,7 +108,7 @@ TEST(MonitorFernsTest, ADisplayChangeKeepsTheSizesStillShownAndComputesTheNewOne
   // Only the sizes changed places: nothing is left to compute.
   const PixelRect swapped[] = {{0, 0, 100, 80}, {100, 0, 260, 120}};
   EXPECT_FALSE(FollowLayout(ferns, PlaceMonitors(PixelRect{0, 0, 260, 120}, swapped, 2)));
-  EXPECT_TRUE(ferns.computed);
+  EXPECT_TRUE(ferns.computationClaimed);
   FreeMonitorFerns(ferns);
 }
 

@@ -80,7 +80,7 @@ const Desktop OneScreen = {{0, 0, 200, 150}, {}};
 bool EveryPictureComputed(const Desktop& desktop, int pictures) {
   const MonitorFerns& ferns = SaverMonitorFerns();
   const RECT& s = desktop.screen;
-  if (!ferns.computed || ferns.layout.count != pictures ||
+  if (!ferns.computationClaimed || ferns.layout.count != pictures ||
       ferns.layout.client.width != s.right - s.left ||
       ferns.layout.client.height != s.bottom - s.top) {
     return false;

@@ -311,7 +311,7 @@ TEST_F(SaverProcTest, CreateHoldsSurfaceContextAndTimerAndResetsTheStart) {
   EXPECT_EQ(animation.orientation, Vertical);
   EXPECT_EQ(animation.currentDepth, 0);
   EXPECT_EQ(WindowStore().vertical[0], nullptr);
-  EXPECT_FALSE(SaverMonitorFerns().computed);
+  EXPECT_FALSE(SaverMonitorFerns().computationClaimed);
   EXPECT_EQ(g_boxes.count, 0);
 }
 
@@ -507,7 +507,7 @@ TEST_F(SaverProcTest, FirstEraseComputesBothFernsWithTheDialogAndClosesIt) {
   EXPECT_EQ(animation.horizontalLevels, 24);
   EXPECT_EQ(animation.currentDepth, 0);
   EXPECT_EQ(animation.orientation, Vertical);
-  EXPECT_TRUE(SaverMonitorFerns().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computationClaimed);
   EXPECT_NE(WindowStore().vertical[0], nullptr);
   EXPECT_EQ(Progress().abortFlag.load(), 0);
   EXPECT_EQ(g_dialog.opens.load(), 1);
@@ -562,7 +562,7 @@ TEST_F(SaverProcTest, MouseMovementAbortsAFullSizeRunAndTheEraseAnswers1) {
   CloseHandle(user);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(Progress().abortFlag.load(), 1);
-  EXPECT_TRUE(SaverMonitorFerns().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computationClaimed);
   EXPECT_TRUE(g_dialog.destroyed.load());
   EXPECT_FALSE(IsWindow(g_dialog.window.load()));
   // Stopped, never to restart: the next erase is the default one.
@@ -580,7 +580,7 @@ TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
   UpdateWindow(window_);
   ASSERT_EQ(g_dialog.opens.load(), 1);
   EXPECT_TRUE(g_dialog.destroyed.load());
-  EXPECT_TRUE(SaverMonitorFerns().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computationClaimed);
   EXPECT_FALSE(TakeMessage(window_, WM_CLOSE));
   // Outside a run, losing the activation still closes the saver.
   SendMessageA(window_, WM_ACTIVATEAPP, FALSE, 0);
@@ -593,7 +593,7 @@ TEST_F(SaverProcTest, OutOfMemoryEndsTheDialogWithoutHoldAndErasesAsUsual) {
   EXPECT_EQ(Erase(), 0);
   WindowStore().allocator = DefaultSegmentAllocator();
   EXPECT_EQ(Progress().abortFlag.load(), 0);
-  EXPECT_TRUE(SaverMonitorFerns().computed);
+  EXPECT_TRUE(SaverMonitorFerns().computationClaimed);
   EXPECT_TRUE(g_dialog.destroyed.load());
   ASSERT_NE(g_dialog.hideTick.load(), 0u);
   EXPECT_LT(g_dialog.hideTick.load() - g_dialog.lastBeforeLevelTick.load(), ProgressHoldMs);
