@@ -43,10 +43,8 @@ PrecomputeResult StartFerns(FernStore& store, AnimationState& animation, DrawSin
                             ProgressState& progress) {
   FreeFerns(store);
   sink.Reserve(0);  // the old size's memory back before the new ferns need theirs
-  if (start.freshAnimation) {
-    ResetAnimation(animation);
-    StartAnimation(animation, start.width, start.height, start.fastMadness);
-  }
+  ResetAnimation(animation);
+  StartAnimation(animation, start.width, start.height, start.fastMadness);
   const PrecomputeResult result =
       PrecomputeFerns(store, start.width, start.height, port, progress);
   ApplyPrecomputeResult(animation, result);

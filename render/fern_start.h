@@ -13,16 +13,11 @@ struct FernStart {
   int width;   // the surface, in pixels
   int height;
   bool fastMadness;
-  // Start the animation afresh for the surface (StartAnimation after
-  // ResetAnimation). The Windows saver does that itself when its window is
-  // created, before its first erase computes the ferns; it passes false, so
-  // the computation keeps a pause that a tick has started meanwhile.
-  bool freshAnimation;
 };
 
-// Frees the ferns `store` holds and the sink's line buffer, computes both
-// ferns for the surface through `port`, starts the animation on them at level
-// 0 of the vertical fern, and sizes the sink for the largest level, so that no
+// Frees the ferns `store` holds and the sink's line buffer, starts the
+// animation afresh for the surface, computes both ferns for it through
+// `port`, starts the animation on them at level 0 of the vertical fern, and sizes the sink for the largest level, so that no
 // tick allocates. A stopped run (aborted, out of memory) is applied like a
 // complete one: what it computed shows. Returns the precomputation's result.
 PrecomputeResult StartFerns(FernStore& store, AnimationState& animation, DrawSink& sink,

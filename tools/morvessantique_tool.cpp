@@ -132,7 +132,7 @@ int Dump(int width, int height) {
 // when memory ran out.
 bool StartFerns(const morv::ToolArgs& args, morv::DrawSink& sink) {
   const morv::ProgressPort quiet{nullptr, nullptr, nullptr};
-  const morv::FernStart start{args.width, args.height, args.fast, true};
+  const morv::FernStart start{args.width, args.height, args.fast};
   const morv::PrecomputeResult result =
       morv::StartFerns(morv::Store(), morv::Animation(), sink, start, quiet, morv::Progress());
   if (Fitted(result, args.width, args.height)) return true;

@@ -66,7 +66,7 @@ EMSCRIPTEN_KEEPALIVE void morv_start(int width, int height, int fast) {
   s.yieldNow = true;
   const ProgressPort port{&s, &BeforeLevel, &SetProgressText};
   const PrecomputeResult result = StartFerns(
-      Store(), Animation(), s.sink, FernStart{width, height, fast != 0, true}, port, Progress());
+      Store(), Animation(), s.sink, FernStart{width, height, fast != 0}, port, Progress());
   FernsStarted(static_cast<int>(result.outcome));
 }
 

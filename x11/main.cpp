@@ -162,7 +162,7 @@ bool ComputeFerns(X11Saver& s, int width, int height) {
   ProgressLine line{isatty(STDERR_FILENO) != 0, false, NowNs()};
   const ProgressPort port{&line, &BeforeLevel, &ShowProgress};
   const PrecomputeResult result =
-      StartFerns(Store(), Animation(), *s.sink, FernStart{width, height, s.fast, true}, port,
+      StartFerns(Store(), Animation(), *s.sink, FernStart{width, height, s.fast}, port,
                  Progress());
   if (line.shown) std::fputc('\n', stderr);
   // Out of memory: like the Windows saver, draw the levels that were computed.

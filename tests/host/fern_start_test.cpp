@@ -51,13 +51,13 @@ class FernStartTest : public ::testing::Test {
 };
 
 TEST_F(FernStartTest, ANewSizeReplacesTheFernsAndRestartsTheAnimationOnThem) {
-  Start({640, 480, false, true});
+  Start({640, 480, false});
   const long firstSize = CountingAllocator::live;
   animation_.currentDepth = 37;
   animation_.orientation = Horizontal;
   animation_.color = DrawColor{9, 9, 9};
 
-  const PrecomputeResult result = Start({320, 240, true, true});
+  const PrecomputeResult result = Start({320, 240, true});
   EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
   EXPECT_LT(CountingAllocator::live, firstSize) << "the 640x480 ferns are freed";
   EXPECT_EQ(CountingAllocator::live, ChainLength(store_.vertical[0]) + ChainLength(store_.horizontal[0]));
@@ -74,21 +74,9 @@ TEST_F(FernStartTest, ANewSizeReplacesTheFernsAndRestartsTheAnimationOnThem) {
   EXPECT_EQ(sink_.reserved, rooms);
 }
 
-TEST_F(FernStartTest, AWindowStartedAtCreationKeepsItsPauseAndColour) {
-  StartAnimation(animation_, 640, 480, false);
-  animation_.pauseCounter = -30;  // a tick before the computation began a pause
-  StepDrawColor(animation_.color);
-  const DrawColor stepped = animation_.color;
-  Start({640, 480, false, false});
-  EXPECT_EQ(animation_.pauseCounter, -30);
-  EXPECT_TRUE(Same(animation_.color, stepped));
-  EXPECT_EQ(animation_.verticalLevels, 22);
-  EXPECT_EQ(animation_.currentDepth, 0);
-}
-
 TEST_F(FernStartTest, AStoppedRunStillStartsTheAnimationOnWhatItKept) {
   CountingAllocator::Reset(/*failAfterCount=*/1000);
-  const PrecomputeResult result = Start({640, 480, false, true});
+  const PrecomputeResult result = Start({640, 480, false});
   EXPECT_EQ(result.outcome, PrecomputeOutcome::OutOfMemory);
   EXPECT_EQ(animation_.verticalLevels, 22);
   EXPECT_EQ(animation_.currentDepth, 0);
