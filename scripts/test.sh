@@ -5,6 +5,10 @@
 # qemu-i386-static), the web page in headless Chromium and the WebAssembly engine under Node, the same tests under
 # AddressSanitizer/UBSan, short fuzzing runs, and the Windows build's tests and
 # end-to-end scripts under Wine on a virtual X display.
+#
+# The Windows tests spend most of their time waiting on Wine and on the saver's ticks,
+# not computing: once the Windows builds are made they run in the background, one at a
+# time on a display of their own, while the other suites use the processors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,6 +22,34 @@ step "host build and tests"
 cmake --preset host -DMORV_WERROR=ON >/dev/null
 cmake --build --preset host -j "$jobs"
 ctest --preset host -j "$jobs"
+
+step "win32 build (the shipping 32-bit deliverables)"
+cmake --preset win32 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
+cmake --build --preset win32 -j "$jobs"
+
+. scripts/wine-session.sh
+morv_wine_pick
+if [ "$MORV_WIN_PRESET" = win64 ]; then
+  step "win64 build (this machine cannot run 32-bit Wine: the Windows tests run from the 64-bit build)"
+  cmake --preset win64 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
+  cmake --build --preset win64 -j "$jobs"
+fi
+
+step "$MORV_WIN_PRESET tests under Wine on a virtual display: started in the background"
+# In a subshell of its own, whose Wine session (prefix, display, wineserver) ends with
+# it, also when this script ends it early. One test at a time: the tests share one
+# display, one registry and one wineserver.
+wine_tests_in_background() {
+  morv_wine_start xvfb || return 1
+  ctest --preset "$MORV_WIN_PRESET" -j 1 &
+  local tests=$!
+  trap 'kill $tests 2>/dev/null; exit 143' TERM
+  wait $tests
+}
+wine_log=$(mktemp /tmp/morv-wine-tests.XXXXXX)
+( wine_tests_in_background ) >"$wine_log" 2>&1 &
+wine_tests=$!
+trap 'kill $wine_tests 2>/dev/null; wait $wine_tests 2>/dev/null || true; rm -f "$wine_log"' EXIT
 
 step "web page: emscripten build, then the page in headless Chromium against the host tool's pictures"
 cmake --preset web -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
@@ -42,22 +74,11 @@ step "release files built and signed twice in two scratch folders and compared; 
 bash tests/release/reproducible.sh
 # --- end release files ---
 
-step "win32 build (the shipping 32-bit deliverables)"
-cmake --preset win32 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
-cmake --build --preset win32 -j "$jobs"
-
-. scripts/wine-session.sh
-morv_wine_pick
-if [ "$MORV_WIN_PRESET" = win64 ]; then
-  step "win64 build (this machine cannot run 32-bit Wine: the Windows tests run from the 64-bit build)"
-  cmake --preset win64 -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
-  cmake --build --preset win64 -j "$jobs"
-fi
-
-step "$MORV_WIN_PRESET tests under Wine on a virtual display"
-morv_wine_start xvfb
-# One at a time: the tests share one display, one registry and one wineserver.
-ctest --preset "$MORV_WIN_PRESET" -j 1
+step "$MORV_WIN_PRESET tests under Wine on a virtual display: waiting for them"
+wine_status=0
+wait $wine_tests || wine_status=$?
+cat "$wine_log"
+[ "$wine_status" = 0 ] || { echo "the $MORV_WIN_PRESET tests under Wine failed ($wine_status)" >&2; exit "$wine_status"; }
 if [ "$MORV_WIN_PRESET" = win64 ]; then
   # The checks of what ships read the win32 build's files and zip from the Linux side;
   # only the installer run from the unpacked zip needs 32-bit Wine and is skipped.
