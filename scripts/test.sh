@@ -43,13 +43,13 @@ wine_tests_in_background() {
   morv_wine_start xvfb || return 1
   ctest --preset "$MORV_WIN_PRESET" -j 1 &
   local tests=$!
-  trap 'kill $tests 2>/dev/null; exit 143' TERM
+  trap 'kill $tests 2>/dev/null || true; exit 143' TERM
   wait $tests
 }
 wine_log=$(mktemp /tmp/morv-wine-tests.XXXXXX)
 ( wine_tests_in_background ) >"$wine_log" 2>&1 &
 wine_tests=$!
-trap 'kill $wine_tests 2>/dev/null; wait $wine_tests 2>/dev/null || true; rm -f "$wine_log"' EXIT
+trap 'kill $wine_tests 2>/dev/null || true; wait $wine_tests 2>/dev/null || true; rm -f "$wine_log"' EXIT
 
 step "web page: emscripten build, then the page in headless Chromium against the host tool's pictures"
 cmake --preset web -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
