@@ -17,9 +17,10 @@ struct FernStart {
 
 // Frees the ferns `store` holds and the sink's line buffer, starts the
 // animation afresh for the surface, computes both ferns for it through
-// `port`, starts the animation on them at level 0 of the vertical fern, and sizes the sink for the largest level, so that no
-// tick allocates. A stopped run (aborted, out of memory) is applied like a
-// complete one: what it computed shows. Returns the precomputation's result.
+// `port`, starts the animation on them at level 0 of the vertical fern, and
+// sizes the sink for the largest level, so that no tick allocates. A stopped
+// run (aborted, out of memory) is applied like a complete one: what it
+// computed shows. Returns the precomputation's result.
 PrecomputeResult StartFerns(FernStore& store, AnimationState& animation, DrawSink& sink,
                             const FernStart& start, const ProgressPort& port,
                             ProgressState& progress);

@@ -1,8 +1,8 @@
 #include "saver_window.h"
 
 #include "debug_note.h"
-#include "fern_saver_proc.h"
 #include "displays.h"
+#include "fern_saver_proc.h"
 #include "password_hooks.h"
 #include "shell_state.h"
 
@@ -40,8 +40,8 @@ WindowShape PreviewShape(HWND parent) {
 }
 
 WindowShape FullScreenShape() {
-  RECT box{0, 0, 0, 0};
-  if (!DisplayPlatform().screen(&box)) box = RECT{0, 0, 0, 0};  // CreateWindowExA makes no area
+  RECT box{0, 0, 0, 0};  // not known: a window of no area, which the platform refuses
+  if (!DisplayPlatform().screen(&box)) box = RECT{0, 0, 0, 0};
   return WindowShape{nullptr, WS_EX_TOPMOST, FullScreenTitle, FullScreenStyle,
                      box.left, box.top, box.right - box.left, box.bottom - box.top};
 }

@@ -7,12 +7,12 @@
 #include "animation.h"
 #include "close_policy.h"
 #include "debug_note.h"
+#include "displays.h"
 #include "fast_madness.h"
 #include "fern_start.h"
 #include "gl_sink.h"
 #include "gl_surface.h"
 #include "monitor_ferns.h"
-#include "displays.h"
 #include "progress_dialog.h"
 
 namespace morv {

@@ -13,11 +13,11 @@
 
 #include "animation.h"
 #include "close_policy.h"
+#include "displays.h"
 #include "fast_madness.h"
 #include "fern_saver_proc.h"
 #include "gl_surface.h"
 #include "monitor_ferns.h"
-#include "displays.h"
 #include "precompute.h"
 #include "progress_dialog.h"
 #include "resource_ids.h"

@@ -14,7 +14,6 @@ struct FernSaverDouble {
   // Messages answered here with 0 instead of going on to ShellDefaultProc, for
   // tests that must keep the platform's default handling out of the way.
   std::vector<UINT> answeredHere;
-  int follows = 0;  // calls of FollowDisplays
 };
 
 FernSaverDouble& SaverDouble();
