@@ -1,12 +1,13 @@
 // A full-screen saver (the shell with the real window procedure) while the
 // displays change under it, on a desktop of the test's own: the screen reported
-// late, announced twice within one millisecond, announced during the progress
-// dialog, a monitor of a new size beside a kept one, a new colour depth and a
-// new refresh rate.
+// late (announced twice within one millisecond), announced during the progress
+// dialog, a monitor of a new size beside a kept one, a new refresh rate and a
+// new colour depth.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
+#include <functional>
 #include <vector>
 
 #include "displays.h"
@@ -34,18 +35,12 @@ struct Desktop {
 struct FakeDisplays {
   Desktop now;
   Desktop next;
-  int late = 0;
-  bool changing = false;
-  bool clockFrozen = false;
-  DWORD clockBase = 0;
-  DWORD clockStart = 0;
+  int late = -1;
+  DWORD frozenClock = 0;  // 0: the real one
 } g_fake;
 
 bool FakeScreen(RECT* out) {
-  if (g_fake.changing && g_fake.late-- <= 0) {
-    g_fake.now = g_fake.next;
-    g_fake.changing = false;
-  }
+  if (g_fake.late >= 0 && g_fake.late-- == 0) g_fake.now = g_fake.next;
   *out = g_fake.now.screen;
   return true;
 }
@@ -58,18 +53,12 @@ int FakeMonitors(PixelRect* out, int capacity) {
   return n;
 }
 
-DWORD FakeClock() {
-  return g_fake.clockFrozen ? g_fake.clockBase : g_fake.clockBase + (GetTickCount() - g_fake.clockStart);
-}
+DWORD FakeClock() { return g_fake.frozenClock != 0 ? g_fake.frozenClock : GetTickCount(); }
 
-void Change(const Desktop& next, int late) {
+void Announce(HWND saver, const Desktop& next, int late, int bitsPerPixel = 32) {
   g_fake.next = next;
   g_fake.late = late;
-  g_fake.changing = true;
-}
-
-void Announce(HWND saver, int bitsPerPixel = 32) {
-  const RECT& s = g_fake.next.screen;
+  const RECT& s = next.screen;
   SendMessageA(saver, WM_DISPLAYCHANGE, static_cast<WPARAM>(bitsPerPixel),
                MAKELPARAM(s.right - s.left, s.bottom - s.top));
 }
@@ -87,7 +76,7 @@ bool EveryPictureComputed(const Desktop& desktop, int pictures) {
   }
   for (int i = 0; i < pictures; ++i) {
     const int size = ferns.layout.places[i].size;
-    if (!ferns.stores[size].computed || ferns.results[size].outcome != PrecomputeOutcome::Completed ||
+    if (ferns.results[size].outcome != PrecomputeOutcome::Completed ||
         ferns.animations[i].verticalLevels == 0) {
       return false;
     }
@@ -110,23 +99,23 @@ int LitPixels(const MonitorPlace& place, int clientHeight) {
 // each computed in full as soon as its run is over (no picture waiting out a
 // pause that a tick on no ferns began), then growing on the screen.
 std::vector<ScriptStep> EveryPictureComputedAndDrawn(const Desktop& desktop, int pictures) {
-  return {WaitUntil([desktop, pictures](HWND) { return EveryPictureComputed(desktop, pictures); }),
-          Do([pictures](HWND) {
+  return {WaitUntil([desktop, pictures](HWND) {
+            if (!EveryPictureComputed(desktop, pictures)) return false;
             for (int i = 0; i < pictures; ++i) {
               EXPECT_EQ(SaverMonitorFerns().animations[i].pauseCounter, 0) << "picture " << i;
             }
-          }),
-          WaitUntil([pictures](HWND) {
-            for (int i = 0; i < pictures; ++i) {
-              if (SaverMonitorFerns().animations[i].currentDepth < GrowthPhases) return false;
-            }
             return true;
           }),
-          Do([pictures](HWND) {
-            const MonitorLayout& layout = SaverMonitorFerns().layout;
+          WaitUntil([pictures](HWND) {
+            const MonitorFerns& ferns = SaverMonitorFerns();
             for (int i = 0; i < pictures; ++i) {
-              EXPECT_GT(LitPixels(layout.places[i], layout.client.height), 0) << "picture " << i;
+              if (ferns.animations[i].currentDepth < GrowthPhases) return false;
             }
+            for (int i = 0; i < pictures; ++i) {
+              EXPECT_GT(LitPixels(ferns.layout.places[i], ferns.layout.client.height), 0)
+                  << "picture " << i;
+            }
+            return true;
           })};
 }
 
@@ -137,58 +126,40 @@ class DisplayFollowTest : public ::testing::Test {
     test::PrepareShell(false);
     g_fake = FakeDisplays{};
     g_fake.now = OneScreen;
-    g_fake.clockStart = GetTickCount();
     DisplayPlatform() = DisplayCalls{FakeMonitors, FakeScreen, FakeClock};
   }
   void TearDown() override {
     test::CleanUpAfterRun();
     ResetDisplayPlatform(DisplayPlatform());
   }
-  // A full-screen run: its ferns first, then `steps`, then the window goes.
-  // Every step must run, or only the first `ending` of `steps` when the saver
-  // is to end by itself.
-  int Run(std::vector<ScriptStep> steps, size_t ending = 0) {
-    std::vector<ScriptStep> all = EveryPictureComputedAndDrawn(g_fake.now, 1);
-    const size_t expected = ending != 0 ? all.size() + ending : all.size() + steps.size() + 1;
-    all.insert(all.end(), steps.begin(), steps.end());
-    all.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
-    const int result = test::RunScripted([] { return RunSaverWindow(nullptr); }, std::move(all),
-                                         &report_, 10, 40000);
-    EXPECT_EQ(static_cast<size_t>(report_.stepsRun), expected) << "the saver ended early";
-    return result;
-  }
-  std::vector<ScriptStep> Then(ScriptStep first, const std::vector<ScriptStep>& rest) {
-    std::vector<ScriptStep> steps{std::move(first)};
-    steps.insert(steps.end(), rest.begin(), rest.end());
-    return steps;
+  // A full-screen run: its ferns first, then `change`, then the window covers
+  // `after` with `pictures` pictures, each computed and drawn; then it goes.
+  void Run(std::function<void(HWND)> change, const Desktop& after, int pictures) {
+    std::vector<ScriptStep> steps = EveryPictureComputedAndDrawn(g_fake.now, 1);
+    steps.push_back(Do(std::move(change)));
+    for (ScriptStep& step : EveryPictureComputedAndDrawn(after, pictures)) steps.push_back(step);
+    steps.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
+    const size_t count = steps.size();
+    EXPECT_EQ(test::RunScripted([] { return RunSaverWindow(nullptr); }, std::move(steps),
+                                &report_, 10, 40000),
+              0);
+    EXPECT_EQ(static_cast<size_t>(report_.stepsRun), count) << "the saver ended early";
+    EXPECT_FALSE(report_.watchdogFired);
   }
   test::ScriptReport report_;
 };
 
-TEST_F(DisplayFollowTest, AScreenReportedLateIsFollowedAndDrawnAtOnce) {
+// Also twice within one millisecond: the clock stands still, on an even count
+// just short of its 49.7-day wrap.
+TEST_F(DisplayFollowTest, AScreenReportedLateIsFollowedEvenWhenAnnouncedTwiceInOneMillisecond) {
+  g_fake.frozenClock = 0xFFFFFFFEu;
   const Desktop smaller = {{0, 0, 160, 120}, {}};
-  EXPECT_EQ(Run(Then(Do([&](HWND saver) {
-                       Change(smaller, 1);
-                       Announce(saver);
-                     }),
-                     EveryPictureComputedAndDrawn(smaller, 1))),
-            0);
-  EXPECT_FALSE(report_.watchdogFired);
-}
-
-TEST_F(DisplayFollowTest, TwoAnnouncementsWithinOneMillisecondStillLookAgain) {
-  // The clock stands still, on an even count just short of its 49.7-day wrap.
-  g_fake.clockFrozen = true;
-  g_fake.clockBase = 0xFFFFFFFEu;
-  const Desktop smaller = {{0, 0, 160, 120}, {}};
-  EXPECT_EQ(Run(Then(Do([&](HWND saver) {
-                       Change(smaller, 1);
-                       Announce(saver);
-                       Announce(saver);
-                     }),
-                     EveryPictureComputedAndDrawn(smaller, 1))),
-            0);
-  EXPECT_FALSE(report_.watchdogFired);
+  Run(
+      [&](HWND saver) {
+        Announce(saver, smaller, 1);
+        Announce(saver, smaller, 1);
+      },
+      smaller, 1);
 }
 
 // A full-size window: its dialog stays up long enough to be caught open.
@@ -201,8 +172,7 @@ const Desktop Wider = {{0, 0, 720, 400}, {}};
 DWORD WINAPI ChangeDuringTheDialog(LPVOID) {
   const DWORD start = GetTickCount();
   while (ProgressDialog().window.load() == nullptr && GetTickCount() - start < 20000) Sleep(1);
-  Change(Wider, 1);
-  Announce(FindWindowA(SaverClassName, FullScreenTitle));
+  Announce(FindWindowA(SaverClassName, FullScreenTitle), Wider, 1);
   return 0;
 }
 
@@ -210,56 +180,46 @@ TEST_F(DisplayFollowTest, AChangeDuringTheProgressDialogIsFollowedAfterTheRun) {
   g_fake.now = FullSize;
   HANDLE changer = CreateThread(nullptr, 0, ChangeDuringTheDialog, nullptr, 0, nullptr);
   ASSERT_NE(changer, nullptr);
-  EXPECT_EQ(Run(EveryPictureComputedAndDrawn(Wider, 1)), 0);
+  // The change came during the first run, which the first steps wait for.
+  Run([](HWND) {}, Wider, 1);
   WaitForSingleObject(changer, INFINITE);
   CloseHandle(changer);
-  EXPECT_FALSE(report_.watchdogFired);
 }
 
 TEST_F(DisplayFollowTest, AMonitorOfANewSizeBesideAKeptOneIsComputedAndDrawn) {
   // The new monitor is listed first: the first picture is not the one kept.
   const Desktop two = {{0, 0, 300, 150}, {{200, 0, 300, 100}, {0, 0, 200, 150}}};
-  EXPECT_EQ(Run(Then(Do([&](HWND saver) {
-                       Change(two, 1);
-                       Announce(saver);
-                     }),
-                     EveryPictureComputedAndDrawn(two, 2))),
-            0);
-  EXPECT_FALSE(report_.watchdogFired);
-}
-
-// The follow that the announcement queued, handled now.
-void FollowNow(HWND saver) {
-  MSG m;
-  while (PeekMessageA(&m, saver, FollowDisplaysMessage, FollowDisplaysMessage, PM_REMOVE)) {
-    DispatchMessageA(&m);
-  }
-}
-
-TEST_F(DisplayFollowTest, ANewColourDepthEndsTheSaverAsAKeyDoes) {
-  EXPECT_EQ(Run({Do([](HWND saver) {
-                   Change(OneScreen, 0);
-                   Announce(saver, GlSurface().bitsPerPixel == 16 ? 32 : 16);
-                 }),
-                 WaitUntil([](HWND) { return false; })},
-                /*ending=*/1),
-            0);
-  EXPECT_FALSE(report_.watchdogFired);
+  Run([&](HWND saver) { Announce(saver, two, 1); }, two, 2);
 }
 
 TEST_F(DisplayFollowTest, ANewRefreshRateDrawsTheFernsAfreshWithoutComputingThem) {
-  Segment* kept = nullptr;
-  std::vector<ScriptStep> steps = Then(Do([&](HWND saver) {
-                                         kept = SaverMonitorFerns().stores[0].vertical[0];
-                                         Change(OneScreen, 0);
-                                         Announce(saver, GlSurface().bitsPerPixel);
-                                         FollowNow(saver);
-                                         EXPECT_EQ(SaverMonitorFerns().animations[0].currentDepth, 0);
-                                         EXPECT_TRUE(GetUpdateRect(saver, nullptr, FALSE));
-                                       }),
-                                       EveryPictureComputedAndDrawn(OneScreen, 1));
-  steps.push_back(Do([&](HWND) { EXPECT_EQ(SaverMonitorFerns().stores[0].vertical[0], kept); }));
-  EXPECT_EQ(Run(std::move(steps)), 0);
+  Run(
+      [](HWND saver) {
+        const Segment* kept = SaverMonitorFerns().stores[0].vertical[0];
+        Announce(saver, OneScreen, 0, GlSurface().bitsPerPixel);
+        MSG follow;  // the follow that the announcement queued, handled now
+        while (PeekMessageA(&follow, saver, FollowDisplaysMessage, FollowDisplaysMessage,
+                            PM_REMOVE)) {
+          DispatchMessageA(&follow);
+        }
+        EXPECT_EQ(SaverMonitorFerns().animations[0].currentDepth, 0);
+        EXPECT_TRUE(GetUpdateRect(saver, nullptr, FALSE));  // to be erased
+        EXPECT_TRUE(SaverMonitorFerns().computationClaimed);  // nothing to compute
+        EXPECT_EQ(SaverMonitorFerns().stores[0].vertical[0], kept);
+      },
+      OneScreen, 1);
+}
+
+TEST_F(DisplayFollowTest, ANewColourDepthEndsTheSaverAsAKeyDoes) {
+  std::vector<ScriptStep> steps = EveryPictureComputedAndDrawn(OneScreen, 1);
+  steps.push_back(Do([](HWND saver) {
+    Announce(saver, OneScreen, 0, GlSurface().bitsPerPixel == 16 ? 32 : 16);
+  }));
+  steps.push_back(WaitUntil([](HWND) { return false; }));  // never: the saver ends first
+  EXPECT_EQ(test::RunScripted([] { return RunSaverWindow(nullptr); }, std::move(steps), &report_,
+                              10, 40000),
+            0);
+  EXPECT_EQ(report_.stepsRun, 3);
   EXPECT_FALSE(report_.watchdogFired);
 }
 
