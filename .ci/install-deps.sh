@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything the build, the main job and the test suites need on a fresh Debian 12
-# machine (as root), on hosts that run 32-bit programs and on hosts that cannot. The
+# or Debian 13 machine (as root), on hosts that run 32-bit programs and on hosts that cannot. The
 # 32-bit (i386) packages, for 32-bit Wine, only go where the kernel runs 32-bit programs.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
@@ -10,11 +10,11 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
       libegl-dev libegl-mesa0 libgl-dev libopengl-dev libgl1-mesa-dri libpng-dev
       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
       wine wine64 xvfb xauth xdotool x11-utils imagemagick python3
-      clang libclang-rt-14-dev valgrind g++-multilib
+      clang valgrind g++-multilib
       libx11-dev libglx-dev xscreensaver procps xcompmgr xserver-xephyr
       emscripten node-acorn nodejs chromium)
 # --- release files: reproducible builds (commit time, archive normaliser), signing, Debian's package checker ---
-pkgs+=(git strip-nondeterminism osslsigncode openssl lintian)
+pkgs+=(git strip-nondeterminism osslsigncode openssl lintian dpkg-dev)
 # --- end release files ---
 # Wine only recommends its OpenGL driver and the X extensions it loads at run time, and
 # recommended packages are not installed here: name them, for the 64-bit Wine and, where
@@ -41,6 +41,17 @@ else
   apt+=(-o "APT::Architectures=$(dpkg --print-architecture)")
 fi
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# The sanitizer and fuzzer runtimes carry clang's major version in their name (14 on
+# Debian 12, 19 on Debian 13): take it from the clang-N that the clang package pulls
+# in, installed or (after an update) as apt would install it.
+clang_rt() {
+  local n
+  n=$(dpkg-query -W -f='${Depends}' clang 2>/dev/null | grep -o 'clang-[0-9]\+' | head -n 1)
+  [ -n "$n" ] || n=$(apt-cache depends clang 2>/dev/null | grep -o 'Depends: clang-[0-9]\+$' | head -n 1)
+  [ -n "$n" ] || { echo "install-deps: apt knows no clang-N for the clang package" >&2; return 1; }
+  echo "libclang-rt-${n##*-}-dev"
+}
+if installed clang; then rt=$(clang_rt); pkgs+=("$rt"); fi
 missing=() missing_i386=()
 for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${i386[@]}"; do installed "$p" || missing_i386+=("$p"); done
@@ -56,6 +67,7 @@ if ((${#missing[@]} + ${#missing_i386[@]})); then
     echo "install-deps: apt-get update failed (try $try of 3)" >&2
     [ "$try" = 3 ] || sleep 20
   done
+  if ! installed clang; then rt=$(clang_rt); missing+=("$rt"); fi
   if ((${#missing[@]})); then
     "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"
   fi
