@@ -3,7 +3,7 @@
 #   morv_wine_pick          sets MORV_WINE, MORV_WIN_PRESET (win32 or win64), WINEARCH
 #   morv_wine_start [xvfb]  prefix (+ display); an EXIT trap ends wineserver and Xvfb
 #   morv_wine_stop          what that trap runs
-#   morv_wine_boot LOG      sets up a new prefix and waits until Wine says it is ready (or fails)
+#   morv_wine_boot LOG      sets up a new prefix and waits until it is ready (or fails)
 #   morv_wine_build TARGET...  configures and builds them in the $MORV_WIN_PRESET build,
 #                           its output in build/$MORV_WIN_PRESET.log (shown when it fails)
 . "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"  # morv_xvfb_start, morv_xvfb_stop
@@ -43,19 +43,26 @@ morv_wine_start() {
 
 # morv_wine_boot LOG: sets up the new prefix $WINEPREFIX with ${MORV_WINE:-wine}, its
 # output in LOG. Wine's first start fills the new prefix; a program started before that
-# is done would start the update again itself, beside its own start. On a loaded machine
-# wineboot can end first (a wait of its own ran out): then update the prefix again until
-# Wine says that it has been. Fails, and says so, when it never does in three tries.
+# is done would start the update again itself, beside its own start. The prefix is ready
+# once every Wine process has ended (wineserver -w; the server saves the registry as it ends) and
+# the registry holds the user's profile path, which Wine's set-up writes last, after
+# wine.inf's default install: what Wine prints differs between versions (Wine 10 says
+# nothing), and the registry files are saved even when the set-up was cut short. On a
+# loaded machine wineboot can end first (a wait of its own ran out); its stamp then says
+# the prefix is current, so the next tries force the update (-u). Fails, and says so
+# with Wine's first error, when the prefix is not ready after three tries.
 morv_wine_boot() {
-  local try
+  local try mode=-i
   for try in 1 2 3; do
-    WINEDEBUG=-all,err+all "${MORV_WINE:-wine}" wineboot -i >>"$1" 2>&1 || true
+    WINEDEBUG=-all,err+all "${MORV_WINE:-wine}" wineboot "$mode" >>"$1" 2>&1 || true
     wineserver -w
-    grep -q 'has been updated' "$1" && return 0
+    grep -qs '^"ProfileImagePath"=' "${WINEPREFIX:-$HOME/.wine}/system.reg" && return 0
+    mode=-u
     [ "$try" -eq 3 ] || echo "Wine has not finished setting up the prefix (try $try of 3)" >&2
   done
-  echo "Wine did not set up the prefix ${WINEPREFIX:-} in 3 tries: $(grep -m 1 -E ':err:|^wine' "$1" ||
-    echo "it said nothing")" >&2
+  echo "Wine did not set up the prefix ${WINEPREFIX:-} in 3 tries: $(
+    grep -v -e 'created the configuration directory' -e 'has been updated' "$1" |
+      grep -m 1 -E ':err:|^wine' || echo "it said nothing")" >&2
   return 1
 }
 

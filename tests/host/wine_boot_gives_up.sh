@@ -1,20 +1,47 @@
 #!/usr/bin/env bash
-# morv_wine_boot (scripts/wine-session.sh) fails, and says so last on stderr, when Wine
-# never says that it has set up the prefix: here a stand-in wine that only fails.
+# morv_wine_boot (scripts/wine-session.sh) against a stand-in wine that models a prefix's
+# set-up as Wine's wineboot does it: the registry file is saved whatever happened, but it
+# holds the user's profile path only when the set-up ran to its end, and -i does nothing
+# on a prefix whose stamp is already there (-u always sets it up). The check passes a
+# ready prefix whatever Wine printed, finishes a half-made one, and otherwise fails,
+# saying so last on stderr with Wine's first error.
 set -u
 stubs=$(mktemp -d /tmp/morv-wine-boot.XXXXXX)
 trap 'rm -rf "$stubs"' EXIT
-printf '#!/bin/sh\necho "wine: could not load kernel32.dll" >&2\nexit 1\n' >"$stubs/wine"
+# Each start takes the next line of $STUB_PLAN: done (the set-up completes), cut (it
+# ends early) or fail (wine cannot start).
+cat >"$stubs/wine" <<'EOF'
+#!/bin/sh
+what=$(head -n 1 "$STUB_PLAN") && sed -i 1d "$STUB_PLAN"
+[ "$what" = fail ] && { echo "wine: could not load kernel32.dll" >&2; exit 1; }
+mkdir -p "$WINEPREFIX" && echo "wine: created the configuration directory '$WINEPREFIX'" >&2
+[ "$2" = -i ] && [ -f "$WINEPREFIX/.update-timestamp" ] && exit 0
+echo 1 >"$WINEPREFIX/.update-timestamp"
+echo '[Software\\Wine] 1' >"$WINEPREFIX/system.reg"
+[ "$what" = done ] && echo '"ProfileImagePath"="C:\\users\\me"' >>"$WINEPREFIX/system.reg"
+exit 0
+EOF
 printf '#!/bin/sh\nexit 0\n' >"$stubs/wineserver"
 chmod +x "$stubs/wine" "$stubs/wineserver"
 . "$(dirname "$0")/../../scripts/wine-session.sh"
-status=0
-PATH=$stubs:$PATH MORV_WINE=wine WINEPREFIX=$stubs/prefix \
-  morv_wine_boot "$stubs/wineboot.log" 2>"$stubs/said" || status=$?
-cat "$stubs/said"
-if [ "$status" -ne 0 ] && tail -n 1 "$stubs/said" | grep -q "did not set up"; then
-  echo "ok: morv_wine_boot ended with $status"
-else
-  echo "FAIL: morv_wine_boot ended with $status, and its last line on stderr does not say it failed"
-  exit 1
-fi
+failed=0
+# boot CASE "PLAN" STATUS [LAST-LINE]: the check on a new prefix ends with STATUS (0 or 1)
+# and, when it fails, its last line on stderr matches LAST-LINE.
+boot() {
+  local status=0
+  printf '%s\n' $2 >"$stubs/$1.plan"
+  PATH=$stubs:$PATH MORV_WINE=wine WINEPREFIX=$stubs/$1 STUB_PLAN=$stubs/$1.plan \
+    morv_wine_boot "$stubs/$1.log" 2>"$stubs/$1.said" || status=1
+  if [ "$status" -ne "$3" ] || { [ "$3" -eq 1 ] && ! tail -n 1 "$stubs/$1.said" | grep -q "$4"; }; then
+    echo "FAIL: $1: morv_wine_boot ended with $status, expected $3; it said:"
+    cat "$stubs/$1.said"
+    failed=1
+  else
+    echo "ok: $1"
+  fi
+}
+boot ready "done" 0
+boot half-made-then-finished "cut done" 0
+boot half-made-thrice "cut cut cut" 1 "did not set up .* in 3 tries: it said nothing"
+boot wine-fails "fail fail fail" 1 "did not set up .* in 3 tries: wine: could not load kernel32.dll"
+exit $failed
