@@ -67,11 +67,46 @@ for entry in "${release_files[@]}"; do
   files+=("$(basename "$name")")
 done
 
-(cd "$out" && sha256sum "${files[@]}" >SHA256SUMS)
-{
+# BUILDINFO: the Debian package, with its version, of every tool that made the files,
+# found from the files the builds ran (the compilers and linker each build's cache names,
+# the libraries those load), so that it holds on every release whatever the package is
+# called there (Debian 13's libarchive13t64, g++-14). A tool whose package cannot be told
+# stops the release: BUILDINFO never leaves one out.
+owner() {  # owner FILE: "package version" of the installed package that holds FILE
+  local pkg
+  pkg=$(dpkg-query -S "$(readlink -f "$1")" 2>/dev/null | sed -n '1s/: .*//p') || pkg=
+  [ -n "$pkg" ] || { echo "BUILDINFO: no installed package holds $1" >&2; return 1; }
+  dpkg-query -W -f='${Package} ${Version}\n' "$pkg"
+}
+tool() {  # tool COMMAND
+  local file
+  file=$(command -v "$1") || { echo "BUILDINFO: $1 is not installed" >&2; return 1; }
+  owner "$file"
+}
+cached() {  # cached PRESET VARIABLE: the file that the preset's build cache names
+  local file
+  file=$(sed -n "s/^$2:[A-Z]*=//p" "$out/build/$1/CMakeCache.txt")
+  [ -n "$file" ] || { echo "BUILDINFO: the $1 build names no $2" >&2; return 1; }
+  owner "$(command -v "$file")"
+}
+loaded() {  # loaded COMMAND LIBRARY: the library, by name, that the command loads
+  local file
+  file=$(ldd "$(command -v "$1")" | awk -v lib="$2" 'index($1, lib) == 1 { print $3; exit }')
+  [ -n "$file" ] || { echo "BUILDINFO: $1 loads no $2" >&2; return 1; }
+  owner "$file"
+}
+win32_cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$out/build/win32/CMakeCache.txt")
+buildinfo=$(
+  set -e
   echo "SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
-  dpkg-query -W -f='${Package} ${Version}\n' cmake ninja-build g++ binutils \
-    g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev \
-    libarchive13 strip-nondeterminism xz-utils emscripten osslsigncode 2>/dev/null || true
-} >"$out/BUILDINFO"
+  { tool cmake; loaded cmake libarchive; cached host CMAKE_MAKE_PROGRAM
+    cached host CMAKE_CXX_COMPILER; cached host CMAKE_LINKER; tool dpkg-shlibdeps
+    cached win32 CMAKE_CXX_COMPILER; cached win32 CMAKE_LINKER
+    owner "$("$win32_cxx" -print-file-name=libkernel32.a)"
+    cached web CMAKE_CXX_COMPILER; tool strip-nondeterminism; tool xz
+    [ -z "$MORV_SIGN_PKCS12" ] || tool osslsigncode; } | sort -u
+)
+
+(cd "$out" && sha256sum "${files[@]}" >SHA256SUMS)
+printf '%s\n' "$buildinfo" >"$out/BUILDINFO"
 cat "$out/SHA256SUMS"

@@ -1,9 +1,10 @@
 # The Debian package of the display mode and its settings description, with the
 # changelog and copyright file that Debian asks of every package:
 #   cmake --build --preset host --target morv_deb  ->  morvessantique_<version>_amd64.deb
-# (or `cpack -G DEB` in the build folder once the program is built). The dependencies
-# are declared here rather than found by dpkg-shlibdeps, which would need dpkg-dev on
-# the build machine.
+# (or `cpack -G DEB` in the build folder once the program is built). Its dependencies
+# are those of what the program links, at the versions that the build machine's
+# libraries ask (dpkg-shlibdeps, from dpkg-dev): a package built on a newer release
+# does not claim to install on an older one.
 set(_changelog ${CMAKE_CURRENT_SOURCE_DIR}/debian/changelog)
 file(STRINGS ${_changelog} _entry LIMIT_COUNT 1)
 string(REPLACE "." "\\." _version_pattern ${PROJECT_VERSION})
@@ -40,8 +41,12 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Two recursive ferns grow one depth level at a time, drawn with OpenGL lines\nin colours that walk around the saturated hues.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "x11")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libx11-6, libglx0, libopengl0")
+find_program(MORV_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(NOT MORV_DPKG_SHLIBDEPS)
+  message(FATAL_ERROR "dpkg-shlibdeps (package dpkg-dev) is missing: the Debian package's "
+                      "dependencies come from it (bash .ci/install-deps.sh installs it)")
+endif()
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver")
 # xz as Debian's own packages: unlike gzip it writes no time into the archive.
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
