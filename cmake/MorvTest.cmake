@@ -17,6 +17,13 @@ function(morv_setup_gtest)
     # one synchronisation class that it would build from std::mutex, which MinGW's
     # win32 thread model (the shipping 32-bit toolchain) lacks.
     target_include_directories(gtest BEFORE PUBLIC ${PROJECT_SOURCE_DIR}/tests/support/gtest_custom)
+    # The test programs, and only they, are built for Windows Vista: newer GoogleTest
+    # includes <mutex> and <condition_variable> whatever it uses, and GCC 14's win32
+    # thread model declares those only for Vista and later. The code under test keeps
+    # the shipped programs' _WIN32_WINNT (its libraries are built without this),
+    # and WINVER stays, so the window structures that tests share with it keep one size.
+    # (Options: they come after the project-wide definitions on the command line.)
+    target_compile_options(gtest PUBLIC -U_WIN32_WINNT -D_WIN32_WINNT=0x0600)
   else()
     find_package(GTest REQUIRED)
     target_link_libraries(morv_gtest INTERFACE GTest::gtest)

@@ -17,6 +17,12 @@
 // `page.yieldTurn`). The computation is suspended meanwhile with Asyncify and
 // resumes where it stopped.
 EM_ASYNC_JS(void, YieldToPage, (), { await Module.page.yieldTurn(); });
+// UTF8ToString is emscripten's own; since 3.1.35 (Debian 13 has 3.1.69) it is linked in
+// only when code asks for it, else the call throws. Older ones always have it and lack
+// the macro.
+#ifdef EM_JS_DEPS
+EM_JS_DEPS(morv_progress_line, "$UTF8ToString");
+#endif
 EM_JS(void, ShowProgressLine, (int fern, const char* text), {
   Module.page.progress(fern, UTF8ToString(text));
 });
