@@ -63,6 +63,10 @@ while read -r _ name; do
 done <"$work/a/out/SHA256SUMS"
 cmp -s "$work/a/out/SHA256SUMS" "$work/second-build/release/SHA256SUMS" ||
   fail "the two runs made different sets of files"
+# The library whose package Debian 13 renamed, and each build's compiler: by package.
+for tool in libarchive 'g++-[0-9]' g++-mingw-w64-i686 emscripten osslsigncode; do
+  grep -q "^$tool[^ ]* [0-9]" "$work/a/out/BUILDINFO" || fail "BUILDINFO names no $tool"
+done
 
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$work"/a/out/*-win32.zip)
