@@ -10,3 +10,13 @@ if(NOT _morv_status EQUAL 0)
   message(FATAL_ERROR "${_morv_error}")
 endif()
 set(ENV{SOURCE_DATE_EPOCH} ${_morv_time})
+
+# The .deb's dependencies come from dpkg-shlibdeps; without it cpack would quietly write
+# a package that depends on nothing.
+if(CPACK_GENERATOR STREQUAL "DEB" AND CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
+  find_program(_morv_shlibdeps dpkg-shlibdeps)
+  if(NOT _morv_shlibdeps)
+    message(FATAL_ERROR "dpkg-shlibdeps (package dpkg-dev) is missing: the Debian package's "
+                        "dependencies come from it (bash .ci/install-deps.sh installs it)")
+  endif()
+endif()
