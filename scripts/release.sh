@@ -68,8 +68,8 @@ for entry in "${release_files[@]}"; do
 done
 
 # BUILDINFO: the Debian package, with its version, of every tool that made the files,
-# found from the files the builds ran (the compilers and linker each build's cache names,
-# the libraries those load), so that it holds on every release whatever the package is
+# found from the files the builds ran (the compiler, linker and build tool that each
+# build found, emcc's LLVM, the libarchive that cmake loads), so that it holds on every release whatever the package is
 # called there (Debian 13's libarchive13t64, g++-14). A tool whose package cannot be told
 # stops the release: BUILDINFO never leaves one out.
 owner() {  # owner FILE: "package version" of the installed package that holds FILE
@@ -83,27 +83,32 @@ tool() {  # tool COMMAND
   file=$(command -v "$1") || { echo "BUILDINFO: $1 is not installed" >&2; return 1; }
   owner "$file"
 }
-cached() {  # cached PRESET VARIABLE: the file that the preset's build cache names
+program() {  # program PRESET VARIABLE: the program that the preset's build found for it
   local file
-  file=$(sed -n "s/^$2:[A-Z]*=//p" "$out/build/$1/CMakeCache.txt")
+  file=$(cat "$out/build/$1"/CMakeFiles/*/CMakeCXXCompiler.cmake "$out/build/$1/CMakeCache.txt" |
+         sed -n -e "s/^set($2 \"\(.*\)\")\$/\1/p" -e "s/^$2:[A-Z]*=//p" | sed -n 1p)
   [ -n "$file" ] || { echo "BUILDINFO: the $1 build names no $2" >&2; return 1; }
-  owner "$(command -v "$file")"
+  command -v "$file"
 }
+used() { local file; file=$(program "$1" "$2") && owner "$file"; }  # used PRESET VARIABLE
 loaded() {  # loaded COMMAND LIBRARY: the library, by name, that the command loads
   local file
   file=$(ldd "$(command -v "$1")" | awk -v lib="$2" 'index($1, lib) == 1 { print $3; exit }')
   [ -n "$file" ] || { echo "BUILDINFO: $1 loads no $2" >&2; return 1; }
   owner "$file"
 }
-win32_cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$out/build/win32/CMakeCache.txt")
 buildinfo=$(
   set -e
   echo "SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
-  { tool cmake; loaded cmake libarchive; cached host CMAKE_MAKE_PROGRAM
-    cached host CMAKE_CXX_COMPILER; cached host CMAKE_LINKER; tool dpkg-shlibdeps
-    cached win32 CMAKE_CXX_COMPILER; cached win32 CMAKE_LINKER
+  win32_cxx=$(program win32 CMAKE_CXX_COMPILER)
+  # emcc's clang and wasm-ld: the LLVM that it says it runs.
+  llvm=$("$(program web CMAKE_CXX_COMPILER)" -v 2>&1 | sed -n 's/^InstalledDir: //p')
+  { tool cmake; loaded cmake libarchive; used host CMAKE_MAKE_PROGRAM
+    used host CMAKE_CXX_COMPILER; used host CMAKE_LINKER; tool dpkg-shlibdeps
+    used win32 CMAKE_CXX_COMPILER; used win32 CMAKE_LINKER
     owner "$("$win32_cxx" -print-file-name=libkernel32.a)"
-    cached web CMAKE_CXX_COMPILER; tool strip-nondeterminism; tool xz
+    used web CMAKE_CXX_COMPILER; owner "$llvm/clang"; owner "$llvm/wasm-ld"; tool wasm-opt
+    tool strip-nondeterminism; tool xz
     [ -z "$MORV_SIGN_PKCS12" ] || tool osslsigncode; } | sort -u
 )
 
