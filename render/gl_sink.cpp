@@ -67,9 +67,12 @@ void GlSink::Region(int x, int y, int width, int height, int surfaceHeight) {
   glEnable(GL_SCISSOR_TEST);
 }
 
-GlSink& SaverGlSink() {
-  static GlSink sink(GlSink::Batched);
-  return sink;
-}
+// At namespace scope, not a function's static: the guard of those comes, with GCC 14's
+// win32 threads, from a runtime that imports Windows Vista's condition variables.
+namespace {
+GlSink g_saverSink(GlSink::Batched);
+}  // namespace
+
+GlSink& SaverGlSink() { return g_saverSink; }
 
 }  // namespace morv

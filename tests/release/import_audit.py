@@ -47,7 +47,9 @@ def audit(objdump, allowed, program):
         if m:
             dll = m.group(1).upper()
             continue
-        m = re.match(r"\t[0-9a-f]+\t\s*\d+\s+(\S+)$", line)
+        # vma, hint, name (binutils 2.40, Debian 12); vma, ordinal, hint, name (2.44, Debian 13)
+        m = (re.match(r"\t[0-9a-f]+\t\s*\d+\s+(\S+)$", line) or
+             re.match(r"\t[0-9a-f]+\s+<none>\s+[0-9a-f]+\s+(\S+)$", line))
         if m and dll:
             imports += 1
             if (dll, m.group(1)) not in allowed:
