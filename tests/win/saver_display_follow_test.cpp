@@ -69,7 +69,7 @@ const Desktop OneScreen = {{0, 0, 200, 150}, {}};
 bool EveryPictureComputed(const Desktop& desktop, int pictures) {
   const MonitorFerns& ferns = SaverMonitorFerns();
   const RECT& s = desktop.screen;
-  if (!ferns.computationClaimed || ferns.layout.count != pictures ||
+  if (LacksFerns(ferns) || ferns.layout.count != pictures ||
       ferns.layout.client.width != s.right - s.left ||
       ferns.layout.client.height != s.bottom - s.top) {
     return false;
@@ -204,7 +204,7 @@ TEST_F(DisplayFollowTest, ANewRefreshRateDrawsTheFernsAfreshWithoutComputingThem
         }
         EXPECT_EQ(SaverMonitorFerns().animations[0].currentDepth, 0);
         EXPECT_TRUE(GetUpdateRect(saver, nullptr, FALSE));  // to be erased
-        EXPECT_TRUE(SaverMonitorFerns().computationClaimed);  // nothing to compute
+        EXPECT_FALSE(LacksFerns(SaverMonitorFerns()));  // nothing to compute
         EXPECT_EQ(SaverMonitorFerns().stores[0].vertical[0], kept);
       },
       OneScreen, 1);
