@@ -171,7 +171,7 @@ const Desktop Wider = {{0, 0, 720, 400}, {}};
 // waits on the dialog.
 DWORD WINAPI ChangeDuringTheDialog(LPVOID) {
   const DWORD start = GetTickCount();
-  while (ProgressDialog().window.load() == nullptr && GetTickCount() - start < 20000) Sleep(1);
+  while (ShownProgressDialog() == nullptr && GetTickCount() - start < 20000) Sleep(1);
   Announce(FindWindowA(SaverClassName, FullScreenTitle), Wider, 1);
   return 0;
 }

@@ -126,7 +126,7 @@ INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       g_dialog.window = dialog;
       ++g_dialog.opens;
       break;
-    case WM_USER:
+    case BeforeLevelMessage:
       g_dialog.lastBeforeLevelTick = GetTickCount();
       break;
     case WM_WINDOWPOSCHANGING:
@@ -238,7 +238,7 @@ class SaverProcTest : public ::testing::Test {
     FreeMonitorFerns(SaverMonitorFerns());
     ResetAnimation(WindowAnimation());
     ResetProgress(Progress());
-    ResetProgressDialog(ProgressDialog());
+    ResetShownProgressDialog();
     ResetGlSurface(GlSurface());
     ResetGlSurfacePlatform(GlSurfacePlatform());
     GlSurfacePlatform().deleteContext = CountingDelete;
@@ -551,7 +551,7 @@ TEST_F(SaverProcTest, LowWindowKeepsItsHorizontalFernAndNeverRestarts) {
 
 // The user of the next test, on a thread of its own.
 DWORD WINAPI NudgeMouseOnceDialogIsUp(LPVOID) {
-  if (Eventually([] { return ProgressDialog().window.load() != nullptr; })) SetCursorPos(60, 50);
+  if (Eventually([] { return ShownProgressDialog() != nullptr; })) SetCursorPos(60, 50);
   return 0;
 }
 
