@@ -38,14 +38,17 @@ SaverStep OnErase(const SaverState& s) {
   return Stay(s);
 }
 
+// A picture draws only on ferns its run has given it: a tick before the run
+// would start a pause on no ferns, and the pictures would wait it out.
 SaverStep OnTick(const SaverState& s) {
   switch (s.phase) {
     case P::Starting:
     case P::RunDue:
+      return Stay(s, QueueFollow);
     case P::Showing:
       return Stay(s, Draw | QueueFollow);
-    case P::Verifying:
-      return Stay(s, Draw);  // the picture goes on behind the prompt
+    case P::Verifying:  // the picture goes on behind the prompt
+      return Stay(s, s.interrupted == P::Showing ? Draw : 0u);
     default:
       return Stay(s);
   }

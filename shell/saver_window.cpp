@@ -125,6 +125,13 @@ LRESULT OnDestroy(ShellState& shell, const Message& m) {
   return Forward(m);
 }
 
+// The erase clears the window to black (the class's brush); the loop starts
+// the run that the first erase of a layout makes due.
+LRESULT OnEraseBackground(const Message& m) {
+  StepSaver(m.window, SaverEvent::Erase);
+  return Forward(m);
+}
+
 LRESULT OnPaint(ShellState& shell, const Message& m) {
   if (shell.closeApproved != 0) return Default(m);
   if (!shell.previewMode) SetCursor(nullptr);
@@ -292,6 +299,8 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return 0;  // the window keeps the title it was created with
     case WM_PAINT:
       return OnPaint(shell, m);
+    case WM_ERASEBKGND:
+      return OnEraseBackground(m);
     case WM_HELP:
     case WM_CONTEXTMENU:
       return OnHelpOrContextMenu(shell, m);

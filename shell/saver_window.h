@@ -32,7 +32,6 @@ int RunSaverWindow(HWND parent);
 
 // One event of the saver window's table: the shell's state takes the step, and
 // the step's queued close, follow or abort is done; the rest is the caller's.
-// The render side reports its erases through here.
 SaverStep StepSaver(HWND window, SaverEvent event);
 
 // A turn of the window's own message loop: starts the run that an erase made

@@ -14,7 +14,6 @@
 #include "gl_surface.h"
 #include "monitor_ferns.h"
 #include "progress_dialog.h"
-#include "saver_window.h"
 
 namespace morv {
 namespace {
@@ -149,12 +148,6 @@ PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
   return StartMonitorFerns(SaverMonitorFerns(), SaverGlSink(), port, Progress());
 }
 
-// The erase clears the window to black (the class's brush); the shell's loop
-// starts the run that the first erase of a layout makes due.
-LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
-  StepSaver(window, SaverEvent::Erase);
-  return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
-}
 
 }  // namespace
 
@@ -216,8 +209,6 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     HANDLE_MSG(window, WM_DESTROY, OnDestroy);
     HANDLE_MSG(window, WM_SIZE, OnSize);
     HANDLE_MSG(window, WM_TIMER, OnTimer);
-    case WM_ERASEBKGND:
-      return OnEraseBackground(window, wParam, lParam);
     default:
       return ShellDefaultProc(window, message, wParam, lParam);
   }

@@ -38,8 +38,7 @@ TEST(SaverStatesTest, EveryEventInEveryState) {
       {E::DepthChange, {{St, Post}, {Du, Post}, {Co, Abort | Post}, {Sh, Post}, {Ve, 0}, {Cl, 0}}},
       {E::Follow, {{St, Lay}, {St, Lay}, {Co, Look}, {St, Lay}, {Ve, 0}, {Cl, 0}}},
       {E::Erase, {{Du, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Ve, 0}, {Cl, 0}}},
-      {E::Tick, {{St, Draw | Look}, {Du, Draw | Look}, {Co, 0}, {Sh, Draw | Look}, {Ve, Draw},
-                 {Cl, 0}}},
+      {E::Tick, {{St, Look}, {Du, Look}, {Co, 0}, {Sh, Draw | Look}, {Ve, Draw}, {Cl, 0}}},
       {E::Input, {{St, Post}, {Du, Post}, {Co, 0}, {Sh, Post}, {Ve, 0}, {Cl, 0}}},
       {E::Close, {{Ve, Ask}, {Ve, Ask}, {Co, Abort | Post}, {Ve, Ask}, {Ve, 0}, {Cl, Shut}}},
       {E::Refused, {{St, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Sh, Look}, {Cl, 0}}},
@@ -64,6 +63,7 @@ TEST(SaverStatesTest, EveryEventInEveryState) {
 // run due, and the loop starts it once the prompt is refused.
 TEST(SaverStatesTest, AnEraseDuringThePromptLeavesTheRunToTheLoop) {
   SaverStep step = DecideSaverStep({St, St}, E::Close, false);
+  EXPECT_EQ(DecideSaverStep(step.next, E::Tick, false).actions, 0u);  // no ferns to draw yet
   step = DecideSaverStep(step.next, E::Erase, false);
   EXPECT_EQ(step.actions, 0u);
   step = DecideSaverStep(step.next, E::Refused, false);

@@ -16,6 +16,7 @@
 #include "displays.h"
 #include "fast_madness.h"
 #include "fern_saver_proc.h"
+#include "gl_read_back.h"
 #include "gl_surface.h"
 #include "monitor_ferns.h"
 #include "precompute.h"
@@ -271,9 +272,11 @@ class SaverProcTest : public ::testing::Test {
     return window_;
   }
 
-  // An erase, then the turn of the message loop that starts a run it made due.
+  // An erase with the shell's share, then the turn of the message loop that
+  // starts the run it made due.
   LRESULT Erase() {
     const HDC dc = GetDC(window_);
+    StepSaver(window_, SaverEvent::Erase);
     const LRESULT result = SendMessageA(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(window_, dc);
     RunDueComputation(window_);
@@ -580,6 +583,7 @@ TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
   ASSERT_NE(window_, nullptr);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
+  StepSaver(window_, SaverEvent::Erase);  // the shell's share of that paint
   RunDueComputation(window_);
   ASSERT_EQ(g_dialog.opens.load(), 1);
   EXPECT_TRUE(g_dialog.destroyed.load());
@@ -618,12 +622,7 @@ int TwoMonitorsWithADeadCorner(PixelRect* out, int) {
 
 // Pixels that are not black in a rectangle of the 300 pixels high surface.
 int LitPixels(int x, int y, int width, int height) {
-  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
-  glFinish();
-  glReadPixels(x, 300 - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  int lit = 0;
-  for (size_t i = 0; i < rgba.size(); i += 4) lit += (rgba[i] | rgba[i + 1] | rgba[i + 2]) != 0;
-  return lit;
+  return test::LitPixels(x, y, width, height, 300);
 }
 
 TEST_F(SaverProcTest, OverSeveralMonitorsNothingIsDrawnWhereNoMonitorIs) {
