@@ -201,9 +201,8 @@ LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
 // Some systems (Wine) report the new screen a moment after announcing it: for
 // DisplaySettleMs after following an announced change, the ticks ask for a
 // look again. Counted from here, not from the announcement, which a long run
-// may have held up for longer than that.
-// The state changes only once something did: a look that finds the layout as
-// it was leaves the pictures as they are.
+// may have held up for longer than that. The state changes only once
+// something did: a look that finds the layout as it was leaves the pictures.
 LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
   shell.followPending = false;
   const SaverStep step = DecideSaverStep(shell.saver, SaverEvent::Follow, shell.previewMode);

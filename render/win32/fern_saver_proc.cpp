@@ -19,8 +19,10 @@ namespace morv {
 namespace {
 
 GlSurfaceState g_surface{};
-GlSurfaceCalls g_calls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
-                       &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
+const GlSurfaceCalls PlatformGlCalls{&::ChoosePixelFormat, &::SetPixelFormat,
+                                     &::DescribePixelFormat, &::wglCreateContext,
+                                     &::wglMakeCurrent,      &::wglDeleteContext};
+GlSurfaceCalls g_calls = PlatformGlCalls;
 
 const char ErrorCaption[] = "Error";
 
@@ -157,10 +159,7 @@ void ResetGlSurface(GlSurfaceState& surface) { surface = GlSurfaceState{nullptr,
 
 GlSurfaceCalls& GlSurfacePlatform() { return g_calls; }
 
-void ResetGlSurfacePlatform(GlSurfaceCalls& calls) {
-  calls = GlSurfaceCalls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
-                         &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
-}
+void ResetGlSurfacePlatform(GlSurfaceCalls& calls) { calls = PlatformGlCalls; }
 
 bool FollowDisplays(HWND window, const DisplayChange& change) {
   MonitorFerns& ferns = SaverMonitorFerns();

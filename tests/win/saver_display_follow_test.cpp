@@ -77,7 +77,7 @@ std::vector<RunSeen> g_runs;
 INT_PTR WINAPI RecordRunStart(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc,
                               LPARAM param) {
   RECT client{};
-  GetClientRect(Shell().saverWindow, &client);
+  GetClientRect(FindWindowA(SaverClassName, FullScreenTitle), &client);
   g_runs.push_back(RunSeen{SaverMonitorFerns().layout.client,
                            PictureSize{client.right, client.bottom}, Shell().verifying});
   return DialogBoxParamA(instance, name, owner, proc, param);
