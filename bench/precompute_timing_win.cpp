@@ -44,7 +44,6 @@ int main(int argc, char** argv) {
   double best = 1e30;
   for (int run = 0; run < runs; ++run) {
     morv::FernStore& store = morv::Store();
-    morv::ResetProgressDialog(morv::ProgressDialog());
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceCounter(&start);

@@ -284,6 +284,10 @@ void RunDueComputation(HWND window) {
   if ((StepSaver(window, SaverEvent::LoopTurn).actions & StartRun) == 0) return;
   const bool aborted = ComputeLackingFerns(window);
   StepSaver(window, aborted ? SaverEvent::DialogAbort : SaverEvent::RunEnded);
+  // The dialog's thread took the activation; keys must reach the saver again.
+  if (!Shell().previewMode && Shell().saver.phase == SaverPhase::Showing) {
+    SetForegroundWindow(window);
+  }
 }
 
 LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
