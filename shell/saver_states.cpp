@@ -77,6 +77,8 @@ SaverStep Preview(const SaverState& s, SaverEvent event) {
     case SaverEvent::Power:
       return Stay(s);
     case SaverEvent::Close:
+      // Not inside the run: it would free the ferns under it.
+      if (s.phase == P::Computing) return Stay(s, AbortRun | PostClose);
       return Go(P::Closing, CloseWindow);
     default:
       return DecideSaverStep(s, event, false);

@@ -71,12 +71,14 @@ TEST(SaverStatesTest, AnEraseDuringThePromptLeavesTheRunToTheLoop) {
   EXPECT_EQ(DecideSaverStep(step.next, E::LoopTurn, false).actions, static_cast<unsigned>(StartRun));
 }
 
-// A preview ignores display changes and input, and closes at once.
+// A preview ignores display changes and input, and closes at once, except
+// during its run.
 TEST(SaverStatesTest, APreviewFollowsNothingAndClosesAtOnce) {
   for (E event : {E::Announce, E::DepthChange, E::Follow, E::Input, E::Power}) {
     Check({Sh, Sh}, event, true, {Sh, 0}, static_cast<int>(event));
   }
   Check({Sh, Sh}, E::Close, true, {Cl, CloseWindow}, 0);
+  Check({Co, Co}, E::Close, true, {Co, AbortRun | PostClose}, 0);
   Check({Du, Du}, E::LoopTurn, true, {Co, StartRun}, 0);  // the rest as in full screen
 }
 
