@@ -39,12 +39,11 @@ int main(int argc, char** argv) {
     std::printf("%dx%d computation %d: %.1f ms\n", width, height, run + 1, ms);
     if (ms < bestCompute) bestCompute = ms;
     morv::FreeFerns(store);
-    store.computed = false;
+    store.runStarted = false;
   }
   double best = 1e30;
   for (int run = 0; run < runs; ++run) {
     morv::FernStore& store = morv::Store();
-    morv::ResetProgressDialog(morv::ProgressDialog());
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceCounter(&start);
@@ -69,7 +68,7 @@ int main(int argc, char** argv) {
                 result.outcome == morv::PrecomputeOutcome::Completed ? "" : " (stopped)");
     if (ms < best) best = ms;
     morv::FreeFerns(store);
-    store.computed = false;
+    store.runStarted = false;
   }
   std::printf("best: computation %.1f ms, with the dialog %.1f ms\n", bestCompute, best);
   return 0;

@@ -289,7 +289,7 @@ PrecomputeResult PrecomputeFerns(FernStore& store, int clientWidth, int clientHe
                                  const ProgressPort& port, ProgressState& progress,
                                  PrecomputeMethod method) {
   ClearDepthIndexes(store);
-  store.computed = true;
+  store.runStarted = true;
   PrecomputeResult result{PrecomputeOutcome::Completed, LevelCount(clientHeight / 5),
                           LevelCount(clientWidth / 5), 0, Vertical};
   const struct {

@@ -68,7 +68,7 @@ void FormatProgressLine(char (&out)[ProgressLineChars], FernOrientation fern, in
                         int levelCount);
 
 // Fills `store` (tables cleared first, chains must already be freed) with both
-// ferns. Marks the store computed whatever the outcome.
+// ferns. Marks the store's run started, whatever the outcome.
 PrecomputeResult PrecomputeFerns(FernStore& store, int clientWidth, int clientHeight,
                                  const ProgressPort& port, ProgressState& progress,
                                  PrecomputeMethod method = PrecomputeMethod::Generations);

@@ -43,9 +43,9 @@ std::size_t SegmentBlocksInUse();
 struct FernStore {
   DepthIndex vertical;
   DepthIndex horizontal;
-  // A completed or stopped precomputation has run since the window was created.
-  // Lets the start trigger tell "nothing computed" from "a fern with no level".
-  bool computed;
+  // A precomputation has started on this store (set as it starts, and it stays
+  // set however the run ends): tells "never run" from "a fern with no level".
+  bool runStarted;
   // Builder state, only meaningful while a pass runs.
   Segment* listTail;
   Segment** passIndex;   // table of the running pass

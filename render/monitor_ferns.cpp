@@ -126,8 +126,31 @@ void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fa
   FollowLayout(ferns, layout);
 }
 
+namespace {
+
+// The same distinct sizes, in whatever order.
+bool SameSizes(const MonitorLayout& a, const MonitorLayout& b) {
+  if (a.sizeCount != b.sizeCount) return false;
+  for (int i = 0; i < a.sizeCount; ++i) {
+    bool found = false;
+    for (int k = 0; k < b.sizeCount && !found; ++k) {
+      found = a.sizes[i].width == b.sizes[k].width && a.sizes[i].height == b.sizes[k].height;
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
+bool Keepable(PrecomputeOutcome outcome, bool sameSizes) {
+  return outcome == PrecomputeOutcome::Completed ||
+         (outcome == PrecomputeOutcome::OutOfMemory && sameSizes);
+}
+
+}  // namespace
+
 bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
   const MonitorLayout& old = ferns.layout;
+  const bool sameSizes = SameSizes(old, next);
   FernStore kept[MaxPictures];
   PrecomputeResult keptResults[MaxPictures];
   bool reused[MaxPictures] = {};
@@ -136,10 +159,9 @@ bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
     ResetFernStore(kept[s]);
     keptResults[s] = PrecomputeResult{PrecomputeOutcome::Completed, 0, 0, 0, Vertical};
     for (int o = 0; o < old.sizeCount; ++o) {
-      // Only a complete size is kept: one whose run stopped (an abort, or no
-      // memory) holds part of its ferns, and computes again.
-      if (reused[o] || !ferns.stores[o].computed ||
-          ferns.results[o].outcome != PrecomputeOutcome::Completed ||
+      // An aborted size holds part of its ferns, and computes again.
+      if (reused[o] || !ferns.stores[o].runStarted ||
+          !Keepable(ferns.results[o].outcome, sameSizes) ||
           old.sizes[o].width != next.sizes[s].width ||
           old.sizes[o].height != next.sizes[s].height) {
         continue;
@@ -149,7 +171,7 @@ bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
       reused[o] = true;
       break;
     }
-    missing = missing || !kept[s].computed;
+    missing = missing || !kept[s].runStarted;
   }
   for (int o = 0; o < MaxPictures; ++o) {
     if (reused[o]) continue;
@@ -167,11 +189,10 @@ bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next) {
   for (int i = 0; i < next.count; ++i) {
     const MonitorPlace& place = next.places[i];
     StartPicture(ferns.animations[i], place, ferns.fastMadness);
-    if (ferns.stores[place.size].computed) {
+    if (ferns.stores[place.size].runStarted) {
       ApplyPrecomputeResult(ferns.animations[i], ferns.results[place.size]);
     }
   }
-  ferns.computationClaimed = !missing;
   return missing;
 }
 
@@ -182,8 +203,8 @@ PrecomputeResult StartMonitorFerns(MonitorFerns& ferns, DrawSink& sink, const Pr
   int runSize[MaxPictures];
   int count = 0;
   for (int s = 0; s < layout.sizeCount; ++s) {
-    if (ferns.stores[s].computed) continue;
-    ferns.stores[s].computed = true;
+    if (ferns.stores[s].runStarted) continue;
+    ferns.stores[s].runStarted = true;
     sizes[count] = SizedStore{layout.sizes[s].width, layout.sizes[s].height, &ferns.stores[s]};
     runSize[count++] = s;
   }
@@ -214,7 +235,13 @@ void FreeMonitorFerns(MonitorFerns& ferns) {
     ResetFernStore(store);
   }
   ferns.layout = MonitorLayout{};
-  ferns.computationClaimed = false;
+}
+
+bool LacksFerns(const MonitorFerns& ferns) {
+  for (int s = 0; s < ferns.layout.sizeCount; ++s) {
+    if (!ferns.stores[s].runStarted) return true;
+  }
+  return false;
 }
 
 }  // namespace morv

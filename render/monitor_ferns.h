@@ -62,10 +62,6 @@ bool SameLayout(const MonitorLayout& a, const MonitorLayout& b);
 struct MonitorFerns {
   MonitorLayout layout;
   bool fastMadness;
-  // The layout's computation has been claimed (or none is needed): the first
-  // erase after a layout is taken starts it, and no later erase does. Unlike a
-  // store's `computed`, it does not say that the run has ended, nor how.
-  bool computationClaimed;
   FernStore stores[MaxPictures];          // per distinct size, in the layout's order
   PrecomputeResult results[MaxPictures];  // what each size's computation gave
   AnimationState animations[MaxPictures];  // per picture
@@ -81,9 +77,14 @@ void SetUpMonitorFerns(MonitorFerns& ferns, const MonitorLayout& layout, bool fa
 // A new layout for the same window, after the displays changed: keeps the
 // complete ferns of every size that `next` still shows, frees the others, and
 // starts every picture's animation afresh, at level 0 of its vertical fern, on
-// what its size keeps. Returns true when some size must still be computed; the
-// layout's computation is then not yet claimed.
+// what its size keeps. A size that ran out of memory is kept too while the
+// set of sizes is the same: its run shared memory with the others and would
+// fail again. A size whose run was aborted always runs again. Returns true
+// when some size must still be computed.
 bool FollowLayout(MonitorFerns& ferns, const MonitorLayout& next);
+
+// Some size of the layout has never had a run.
+bool LacksFerns(const MonitorFerns& ferns);
 
 // Computes, in one run (StartFernSizes), the sizes that have not been
 // computed, and applies each size's result to its pictures' animations,

@@ -1,6 +1,8 @@
 #include "close_policy.h"
 
+#include "fern_saver_proc.h"
 #include "password_hooks.h"
+#include "saver_window.h"
 #include "shell_state.h"
 
 namespace morv {
@@ -22,7 +24,9 @@ struct Answer {
 constexpr Answer NotAnswered = {false, 0};
 constexpr Answer Answered(LRESULT result) { return Answer{true, result}; }
 
-void PostCloseRequest(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+// Input and power events ask for a close through the table: not during the
+// run (its dialog has the input), the prompt, or once closing.
+void RequestClose(HWND window, SaverEvent event) { StepSaver(window, event); }
 
 std::uint32_t Distance(LONG from, LONG to) {
   const std::int64_t d = static_cast<std::int64_t>(to) - static_cast<std::int64_t>(from);
@@ -35,9 +39,23 @@ void RefreshCursorReference(ShellState& shell) {
   if (GetCursorPos(&now)) shell.cursorReference = now;
 }
 
+// NotAnswered lets DefWindowProcA destroy the window. Only the 9x family asks
+// the password hook. A prompt refused after a new colour depth stands for that
+// depth: it is not asked about again.
 Answer OnClose(ShellState& shell, const Message& m) {
-  if (!shell.onWin9x) return NotAnswered;
-  if (VerifyBeforeClose(m.window) != 0) return NotAnswered;  // DefWindowProcA destroys
+  if (shell.closeApproved != 0) return NotAnswered;
+  const SaverStep step = StepSaver(m.window, SaverEvent::Close);
+  if ((step.actions & CloseWindow) != 0) return NotAnswered;
+  if ((step.actions & AskPassword) == 0) return Answered(0);
+  if (!shell.onWin9x || VerifyBeforeClose(m.window) != 0) {
+    StepSaver(m.window, SaverEvent::Accepted);
+    return NotAnswered;
+  }
+  const int surface = SurfaceBitsPerPixel();
+  if (shell.displayBitsPerPixel != 0 && surface != 0 && shell.displayBitsPerPixel != surface) {
+    shell.refusedBitsPerPixel = shell.displayBitsPerPixel;
+  }
+  StepSaver(m.window, SaverEvent::Refused);
   RefreshCursorReference(shell);
   return Answered(0);
 }
@@ -54,7 +72,7 @@ void OnMouseMove(ShellState& shell, const Message& m) {
   POINT now;
   if (!GetCursorPos(&now)) return;
   if (CursorTravel(shell.cursorReference, now) > static_cast<std::uint32_t>(CloseMoveThreshold)) {
-    PostCloseRequest(m.window);
+    RequestClose(m.window, SaverEvent::Input);
     shell.cursorReference = now;
   }
 }
@@ -66,13 +84,16 @@ Answer ApplyInputRules(ShellState& shell, const Message& m) {
       if (m.wParam != 0) SetCursor(nullptr);
       break;
     case WM_ACTIVATEAPP:
-      if (m.wParam == 0) PostCloseRequest(m.window);
+      if (m.wParam == 0) RequestClose(m.window, SaverEvent::Input);
       break;
     case WM_SETCURSOR:
       SetCursor(nullptr);
       return Answered(1);
     case WM_POWER:
-      if (m.wParam == PWR_CRITICALRESUME) PostCloseRequest(m.window);
+      if (m.wParam == PWR_CRITICALRESUME) RequestClose(m.window, SaverEvent::Power);
+      break;
+    case WM_POWERBROADCAST:
+      RequestClose(m.window, SaverEvent::Power);
       break;
     case WM_MOUSEMOVE:
       OnMouseMove(shell, m);
@@ -82,8 +103,7 @@ Answer ApplyInputRules(ShellState& shell, const Message& m) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
-      PostCloseRequest(m.window);
+      RequestClose(m.window, SaverEvent::Input);
       break;
     default:
       break;
@@ -95,8 +115,6 @@ Answer ApplyInputRules(ShellState& shell, const Message& m) {
 // NotAnswered means stage 2 takes the message.
 Answer ApplyClosePolicy(ShellState& shell, const Message& m) {
   switch (m.id) {
-    case WM_CLOSE:
-      return OnClose(shell, m);
     case VerifyRequestMessage:
       return OnVerifyRequest(shell, m);
     default:
@@ -109,7 +127,7 @@ Answer ApplyClosePolicy(ShellState& shell, const Message& m) {
 // Stage 2: the AutoPlay query, then the platform's default.
 LRESULT AnswerAutoPlayOrDefault(const ShellState& shell, const Message& m) {
   if (shell.autoPlayMessage != 0 && m.id == shell.autoPlayMessage) {
-    PostCloseRequest(m.window);
+    PostMessageA(m.window, WM_CLOSE, 0, 0);
     // 1 cancels AutoPlay: a password-protected saver must not let a disc start programs.
     return shell.verifyPassword != nullptr ? 1 : 0;
   }
@@ -128,7 +146,10 @@ std::uint32_t CursorTravel(POINT from, POINT to) {
 LRESULT ShellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ShellState& shell = Shell();
   const Message m = {window, message, wParam, lParam};
-  if (!shell.previewMode && shell.closeApproved == 0) {
+  if (message == WM_CLOSE) {
+    const Answer answer = OnClose(shell, m);
+    if (answer.given) return answer.result;
+  } else if (!shell.previewMode && shell.closeApproved == 0) {
     const Answer answer = ApplyClosePolicy(shell, m);
     if (answer.given) return answer.result;
   }

@@ -59,14 +59,24 @@ HWND CreateSaverWindow(const WindowShape& s, HINSTANCE instance) {
                          s.parent, nullptr, instance, nullptr);
 }
 
-int RunMessageLoop() {
+int RunMessageLoop(HWND window) {
   MSG message = {};
   // GetMessageA answers -1 only for a bad filter window; there is none.
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
+    RunDueComputation(window);
   }
   return static_cast<int>(message.wParam);
+}
+
+// Always through the queue, once however often asked: a change announced
+// during the run waits for its end, and a tick never changes the layout under
+// the pictures it is drawing.
+void PostFollow(ShellState& shell, HWND window) {
+  if (!shell.followPending) {
+    shell.followPending = PostMessageA(window, FollowDisplaysMessage, 0, 0) != FALSE;
+  }
 }
 
 // --- The window procedure's handlers -------------------------------------
@@ -101,6 +111,7 @@ void RestoreInputContext(const ShellState& shell, HWND window) {
 }
 
 LRESULT OnCreate(ShellState& shell, const Message& m) {
+  shell.saver = SaverState{SaverPhase::Starting, SaverPhase::Starting};
   DetachInputContext(shell, m.window);
   GetCursorPos(&shell.cursorReference);  // on failure the reference stays where it was
   if (!shell.previewMode) SetCursor(nullptr);
@@ -109,7 +120,15 @@ LRESULT OnCreate(ShellState& shell, const Message& m) {
 
 LRESULT OnDestroy(ShellState& shell, const Message& m) {
   RestoreInputContext(shell, m.window);
+  StepSaver(m.window, SaverEvent::Destroy);
   PostQuitMessage(0);
+  return Forward(m);
+}
+
+// The erase clears the window to black (the class's brush); the loop starts
+// the run that the first erase of a layout makes due.
+LRESULT OnEraseBackground(const Message& m) {
+  StepSaver(m.window, SaverEvent::Erase);
   return Forward(m);
 }
 
@@ -162,54 +181,56 @@ void FitToVirtualScreen(ShellState& shell, HWND window) {
   }
 }
 
-// Always through the queue, once however often asked: a change announced
-// during the precomputation waits for its end, and a tick never changes the
-// layout under the pictures it is drawing.
-void QueueFollow(ShellState& shell, HWND window) {
-  if (!shell.followPending) {
-    shell.followPending = PostMessageA(window, FollowDisplaysMessage, 0, 0) != FALSE;
-  }
-}
-
-// The displays changed under a full-screen saver (possibly while the
-// precomputation waits on its dialog: this message is sent).
+// The displays changed under a full-screen saver (possibly during the run,
+// whose dialog waits answer it: this message is sent). A new colour depth
+// counts as new until a password prompt has refused the close it asked for.
 LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
-  if (shell.previewMode) return Default(m);  // the preview stays as its host made it
-  GetCursorPos(&shell.cursorReference);
-  shell.displayAnnounced = true;
-  shell.displayBitsPerPixel = static_cast<int>(m.wParam);
-  QueueFollow(shell, m.window);
+  const int bits = static_cast<int>(m.wParam);
+  const int surface = SurfaceBitsPerPixel();
+  const bool newDepth =
+      bits != 0 && surface != 0 && bits != surface && bits != shell.refusedBitsPerPixel;
+  if (!shell.previewMode) {  // the preview stays as its host made it
+    GetCursorPos(&shell.cursorReference);
+    shell.displayAnnounced = true;
+    shell.displayBitsPerPixel = bits;
+  }
+  StepSaver(m.window, newDepth ? SaverEvent::DepthChange : SaverEvent::Announce);
   return Default(m);
 }
 
 // Some systems (Wine) report the new screen a moment after announcing it: for
 // DisplaySettleMs after following an announced change, the ticks ask for a
 // look again. Counted from here, not from the announcement, which a long run
-// may have held up for longer than that.
+// may have held up for longer than that. The state changes only once
+// something did: a look that finds the layout as it was leaves the pictures.
 LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
   shell.followPending = false;
-  if (shell.previewMode) return 0;
+  const SaverStep step = DecideSaverStep(shell.saver, SaverEvent::Follow, shell.previewMode);
+  if ((step.actions & QueueFollow) != 0) PostFollow(shell, m.window);
+  if ((step.actions & LayOut) == 0) return 0;
   FitToVirtualScreen(shell, m.window);
-  const DisplayChange change{shell.displayAnnounced, shell.displayBitsPerPixel};
+  const DisplayChange change{shell.displayAnnounced};
   if (change.announced) {
     shell.displayAnnounced = false;
     shell.displaySettling = true;
     shell.displayChangeTick = DisplayPlatform().tickCount();
   }
-  FollowDisplays(m.window, change);
+  if (FollowDisplays(m.window, change)) shell.saver = step.next;
   return 0;
 }
 
 LRESULT OnTimer(ShellState& shell, const Message& m) {
   if (shell.closeApproved != 0) return 0;  // closing: no more drawing
-  if (shell.displaySettling) {
+  const SaverStep step = StepSaver(m.window, SaverEvent::Tick);
+  if ((step.actions & QueueFollow) != 0 && shell.displaySettling) {
     // Unsigned: right across the wrap of the 49.7-day count.
     if (DisplayPlatform().tickCount() - shell.displayChangeTick < DisplaySettleMs) {
-      QueueFollow(shell, m.window);
+      PostFollow(shell, m.window);
     } else {
       shell.displaySettling = false;
     }
   }
+  if ((step.actions & Draw) == 0) return 0;
   Sleep(0);  // give the rest of the slice to whatever else wants the processor
   return Forward(m);
 }
@@ -241,10 +262,32 @@ int RunSaverWindow(HWND parent) {
   int result = NoSaverWindowResult;
   if (window != nullptr) {
     if (!shell.previewMode) SetForegroundWindow(window);
-    result = RunMessageLoop();
+    result = RunMessageLoop(window);
   }
   UnloadPasswordHook();
   return result;
+}
+
+SaverStep StepSaver(HWND window, SaverEvent event) {
+  ShellState& shell = Shell();
+  const SaverStep step = DecideSaverStep(shell.saver, event, shell.previewMode);
+  shell.saver = step.next;
+  if ((step.actions & AbortRun) != 0) AbortComputation();
+  if ((step.actions & PostClose) != 0) PostMessageA(window, WM_CLOSE, 0, 0);
+  // A tick's look is wanted only while a change settles: the tick decides.
+  if ((step.actions & QueueFollow) != 0 && event != SaverEvent::Tick) PostFollow(shell, window);
+  return step;
+}
+
+void RunDueComputation(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return;
+  if ((StepSaver(window, SaverEvent::LoopTurn).actions & StartRun) == 0) return;
+  const bool aborted = ComputeLackingFerns(window);
+  StepSaver(window, aborted ? SaverEvent::DialogAbort : SaverEvent::RunEnded);
+  // The dialog's thread took the activation; keys must reach the saver again.
+  if (!Shell().previewMode && Shell().saver.phase == SaverPhase::Showing) {
+    SetForegroundWindow(window);
+  }
 }
 
 LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -259,6 +302,8 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return 0;  // the window keeps the title it was created with
     case WM_PAINT:
       return OnPaint(shell, m);
+    case WM_ERASEBKGND:
+      return OnEraseBackground(m);
     case WM_HELP:
     case WM_CONTEXTMENU:
       return OnHelpOrContextMenu(shell, m);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "saver_states.h"
+
 namespace morv {
 
 constexpr char SaverClassName[] = "WindowsScreenSaverClass";
@@ -27,6 +29,15 @@ constexpr int NoSaverWindowResult = -1;
 // message loop's result, 0 after a normal end and when a full-screen saver
 // is already running.
 int RunSaverWindow(HWND parent);
+
+// One event of the saver window's table: the shell's state takes the step, and
+// the step's queued close, follow or abort is done; the rest is the caller's.
+SaverStep StepSaver(HWND window, SaverEvent event);
+
+// A turn of the window's own message loop: starts the run that an erase made
+// due, and only here, never inside another handler or a nested loop (the
+// password prompt, a follow's SetWindowPos, a dialog's wait).
+void RunDueComputation(HWND window);
 
 // The class's window procedure: what every saver handles alike, in front of
 // FernSaverProc, which gets everything else.

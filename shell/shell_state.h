@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <imm.h>  // HIMC only; IMM32 is never linked, it is bound at run time
 
+#include "saver_states.h"
+
 namespace morv {
 
 using AssociateContextFn = HIMC(WINAPI*)(HWND window, HIMC context);
@@ -26,9 +28,11 @@ struct ShellState {
   AssociateContextFn associateContext;
   HIMC savedInputContext;    // the context detached from the saver window
   POINT cursorReference;     // where mouse travel is measured from (screen)
+  SaverState saver;          // the window's state in the table (saver_states.h)
   bool followPending;        // a follow of the displays is queued
   bool displayAnnounced;     // WM_DISPLAYCHANGE came since the last follow
   int displayBitsPerPixel;   // the colour depth it announced
+  int refusedBitsPerPixel;   // a new depth whose close the password refused: not asked again
   bool displaySettling;      // the ticks still look for a late report of a change
   DWORD displayChangeTick;   // the display clock at the last change
 

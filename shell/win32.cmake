@@ -16,7 +16,7 @@ target_include_directories(morv_shell PUBLIC
   ${PROJECT_SOURCE_DIR}/settings      # config_dialog.h
   ${PROJECT_SOURCE_DIR}/resources     # resource_ids.h
 )
-target_link_libraries(morv_shell PUBLIC morv_cmdline morv_displays user32 gdi32 advapi32
+target_link_libraries(morv_shell PUBLIC morv_cmdline morv_saver_states morv_displays user32 gdi32 advapi32
                       PRIVATE morv_warnings)
 
 # The shell with the saver's real window procedure. The two call each other
@@ -24,7 +24,7 @@ target_link_libraries(morv_shell PUBLIC morv_cmdline morv_displays user32 gdi32 
 # dependency once, as a link group, for every program that runs the real saver.
 add_library(morv_saver_window INTERFACE)
 target_link_libraries(morv_saver_window INTERFACE
-  "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_cmdline)
+  "$<LINK_GROUP:RESCAN,morv_shell,morv_render_win>" morv_cmdline morv_saver_states)
 
 # The saver: Morvessantique.scr.
 add_executable(Morvessantique WIN32 main.cpp)

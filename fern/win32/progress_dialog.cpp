@@ -1,17 +1,24 @@
 #include "progress_dialog.h"
 
+#include <new>
+
 #include "resource_ids.h"
 
 namespace morv {
 namespace {
 
-ProgressDialogState g_dialog{};
 ProgressDialogCalls g_calls{&::DialogBoxParamA};
+std::atomic<HWND> g_shown{nullptr};
 
 // The dialog window while one is up (stored by WM_INITDIALOG), else null.
 HWND ShownDialogWindow(ProgressDialogState& dialog) { return dialog.window.load(); }
 
-// Where WM_USER and Escape put the cursor: the middle of a full-screen saver,
+// The run a dialog belongs to, given at WM_INITDIALOG.
+ProgressDialogState* RunOf(HWND window) {
+  return reinterpret_cast<ProgressDialogState*>(GetWindowLongPtrA(window, DWLP_USER));
+}
+
+// Where the before-level message and Escape put the cursor: the middle of a full-screen saver,
 // which is where the centred dialog sits; over several monitors, the dialog's
 // own middle.
 void MoveCursorToCentre(const ProgressDialogState& dialog) {
@@ -32,19 +39,20 @@ bool CursorMoved(const ProgressDialogState& dialog) {
   return now.x != dialog.startCursor.x || now.y != dialog.startCursor.y;
 }
 
-void OnInitDialog(HWND window) {
-  ProgressDialogState& dialog = ProgressDialog();
+void OnInitDialog(HWND window, LPARAM state) {
+  SetWindowLongPtrA(window, DWLP_USER, state);
+  ProgressDialogState& dialog = *reinterpret_cast<ProgressDialogState*>(state);
   dialog.startCursorKnown = GetCursorPos(&dialog.startCursor) != FALSE;
   dialog.recentrePoint = RecentrePoint(dialog, window);
   dialog.window.store(window);
+  g_shown.store(window);
   SetEvent(dialog.ready);
   // The run may have ended without waiting for us (the dialog took too long to
   // open): nobody else would close this dialog, so it closes itself.
   if (dialog.finished.load()) EndDialog(window, 1);
 }
 
-void OnMouseMove() {
-  const ProgressDialogState& dialog = ProgressDialog();
+void OnMouseMove(const ProgressDialogState& dialog) {
   if (dialog.clientWidth < FullSizeMinWidth) return;
   if (CursorMoved(dialog)) Progress().abortFlag.store(1, std::memory_order_release);
 }
@@ -55,8 +63,7 @@ void OnMouseMove() {
 // the change may have forced, is not the user's movement; and the point that
 // turns movement into an abort is now the dialog's own middle, since the old
 // window's middle may lie off the dialog, or off the screen.
-void OnDisplayChange(HWND window, LPARAM size) {
-  ProgressDialogState& dialog = ProgressDialog();
+void OnDisplayChange(ProgressDialogState& dialog, HWND window, LPARAM size) {
   RECT box;
   const int width = LOWORD(size);
   const int height = HIWORD(size);
@@ -72,8 +79,7 @@ void OnDisplayChange(HWND window, LPARAM size) {
 
 // Sent before each depth level: turns movement anywhere, or Escape, into a
 // move onto the dialog, whose WM_MOUSEMOVE then raises the abort.
-void OnBeforeLevel() {
-  const ProgressDialogState& dialog = ProgressDialog();
+void OnBeforeLevel(const ProgressDialogState& dialog) {
   if (dialog.clientWidth < FullSizeMinWidth) return;
   if (CursorMoved(dialog)) MoveCursorToCentre(dialog);
   if (GetAsyncKeyState(VK_ESCAPE) != 0) MoveCursorToCentre(dialog);
@@ -81,7 +87,7 @@ void OnBeforeLevel() {
 
 void SendBeforeLevel(void* context) {
   const HWND window = ShownDialogWindow(*static_cast<ProgressDialogState*>(context));
-  if (window != nullptr) SendMessageA(window, WM_USER, 0, 0);
+  if (window != nullptr) SendMessageA(window, BeforeLevelMessage, 0, 0);
 }
 
 void SetStatusText(void* context, int controlId, const char* text) {
@@ -106,23 +112,14 @@ bool WaitAnsweringSentMessages(HANDLE object, DWORD timeoutMs) {
   }
 }
 
-// Starts the dialog thread and waits until its dialog is open or has failed.
-// Returns the thread (null when it could not be started).
-HANDLE OpenProgressDialog(ProgressDialogState& dialog, int clientWidth, int clientHeight,
-                          ProgressRecentre recentre) {
-  dialog.window.store(nullptr);
-  dialog.finished.store(false);
-  dialog.clientWidth = clientWidth;
-  dialog.clientHeight = clientHeight;
-  dialog.recentre = recentre;
-  dialog.recentrePoint = POINT{clientWidth / 2, clientHeight / 2};
-  dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (dialog.ready == nullptr) return nullptr;  // no way to meet the dialog: run without it
+// Starts the dialog thread for `dialog` and waits until its dialog is open or
+// has failed. Returns the thread (null when it could not be started).
+HANDLE OpenProgressDialog(ProgressDialogState& dialog) {
+  AddProgressDialogReference(&dialog);  // the dialog thread's
   DWORD threadId = 0;
-  const HANDLE thread = CreateThread(nullptr, 0, ProgressDialogThread, nullptr, 0, &threadId);
+  const HANDLE thread = CreateThread(nullptr, 0, ProgressDialogThread, &dialog, 0, &threadId);
   if (thread == nullptr) {
-    CloseHandle(dialog.ready);
-    dialog.ready = nullptr;
+    ReleaseProgressDialogState(&dialog);
     return nullptr;
   }
   // Past the bound the run goes on without the dialog; should it open later,
@@ -144,30 +141,43 @@ void CloseProgressDialog(ProgressDialogState& dialog, HANDLE thread) {
   dialog.finished.store(true);
   const HWND window = ShownDialogWindow(dialog);
   if (window != nullptr) EndDialog(window, 1);
-  if (WaitAnsweringSentMessages(thread, ProgressDialogWaitMs)) {
-    CloseHandle(dialog.ready);
-    dialog.ready = nullptr;
-  }
-  // Otherwise the thread may still signal the event: leave it open.
+  // A thread that outlives the bound keeps its own reference to this run's
+  // state, and frees it as it ends.
+  WaitAnsweringSentMessages(thread, ProgressDialogWaitMs);
   CloseHandle(thread);
 }
 
 }  // namespace
 
-ProgressDialogState& ProgressDialog() { return g_dialog; }
-
-void ResetProgressDialog(ProgressDialogState& dialog) {
-  dialog.window.store(nullptr);
-  dialog.startCursor = POINT{0, 0};
-  dialog.startCursorKnown = false;
-  dialog.recentre = ProgressRecentre::WindowMiddle;
-  dialog.recentrePoint = POINT{0, 0};
-  dialog.ready = nullptr;
-  dialog.finished.store(false);
-  dialog.clientWidth = 0;
-  dialog.clientHeight = 0;
-  dialog.running = false;
+ProgressDialogState* NewProgressDialogState(int clientWidth, int clientHeight,
+                                            ProgressRecentre recentre) {
+  const HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (ready == nullptr) return nullptr;
+  auto* dialog = new (std::nothrow) ProgressDialogState{};
+  if (dialog == nullptr) {
+    CloseHandle(ready);
+    return nullptr;
+  }
+  dialog->references.store(1);
+  dialog->recentre = recentre;
+  dialog->recentrePoint = POINT{clientWidth / 2, clientHeight / 2};
+  dialog->ready = ready;
+  dialog->clientWidth = clientWidth;
+  dialog->clientHeight = clientHeight;
+  return dialog;
 }
+
+void AddProgressDialogReference(ProgressDialogState* dialog) { dialog->references.fetch_add(1); }
+
+void ReleaseProgressDialogState(ProgressDialogState* dialog) {
+  if (dialog == nullptr || dialog->references.fetch_sub(1) != 1) return;
+  CloseHandle(dialog->ready);
+  delete dialog;
+}
+
+HWND ShownProgressDialog() { return g_shown.load(); }
+
+void ResetShownProgressDialog() { g_shown.store(nullptr); }
 
 ProgressDialogCalls& ProgressDialogPlatform() { return g_calls; }
 
@@ -175,30 +185,36 @@ void ResetProgressDialogPlatform(ProgressDialogCalls& calls) {
   calls.dialogBoxParam = &::DialogBoxParamA;
 }
 
-DWORD WINAPI ProgressDialogThread(LPVOID) {
+DWORD WINAPI ProgressDialogThread(LPVOID state) {
+  auto* dialog = static_cast<ProgressDialogState*>(state);
   ProgressDialogPlatform().dialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS),
-                                          nullptr, ProgressDialogProc, 0);
+                                          nullptr, ProgressDialogProc,
+                                          reinterpret_cast<LPARAM>(dialog));
   // Ended, or never made: either way there is no dialog to reach any more, and
   // a computing thread still waiting for it must go on.
-  ProgressDialogState& dialog = ProgressDialog();
-  dialog.window.store(nullptr);
-  SetEvent(dialog.ready);
+  HWND window = dialog->window.exchange(nullptr);
+  if (window != nullptr) g_shown.compare_exchange_strong(window, nullptr);
+  SetEvent(dialog->ready);
+  ReleaseProgressDialogState(dialog);
   return 0;
 }
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    OnInitDialog(dialog, lParam);
+    return FALSE;
+  }
+  ProgressDialogState* run = RunOf(dialog);
+  if (run == nullptr) return FALSE;  // messages before WM_INITDIALOG
   switch (message) {
-    case WM_INITDIALOG:
-      OnInitDialog(dialog);
-      break;
     case WM_MOUSEMOVE:
-      OnMouseMove();
+      OnMouseMove(*run);
       break;
-    case WM_USER:
-      OnBeforeLevel();
+    case BeforeLevelMessage:
+      OnBeforeLevel(*run);
       break;
     case WM_DISPLAYCHANGE:
-      OnDisplayChange(dialog, lParam);
+      OnDisplayChange(*run, dialog, lParam);
       break;
     default:
       break;
@@ -213,17 +229,19 @@ ProgressPort DialogProgressPort(ProgressDialogState& dialog) {
 PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
                                        const DialogComputation& computation,
                                        ProgressRecentre recentre) {
-  ProgressDialogState& dialog = ProgressDialog();
   ProgressState& progress = Progress();
-  dialog.running = true;
-  const HANDLE thread = OpenProgressDialog(dialog, clientWidth, clientHeight, recentre);
-  const PrecomputeResult result = computation.run(computation.context, DialogProgressPort(dialog));
+  ProgressDialogState* dialog = NewProgressDialogState(clientWidth, clientHeight, recentre);
+  if (dialog == nullptr) {  // no way to meet a dialog: run without one
+    return computation.run(computation.context, ProgressPort{nullptr, nullptr, nullptr});
+  }
+  const HANDLE thread = OpenProgressDialog(*dialog);
+  const PrecomputeResult result = computation.run(computation.context, DialogProgressPort(*dialog));
   if (result.outcome == PrecomputeOutcome::Completed &&
       progress.abortFlag.load(std::memory_order_acquire) == 0 && clientWidth >= FullSizeMinWidth) {
     Sleep(ProgressHoldMs);
   }
-  CloseProgressDialog(dialog, thread);
-  dialog.running = false;
+  CloseProgressDialog(*dialog, thread);
+  ReleaseProgressDialogState(dialog);
   return result;
 }
 

@@ -59,14 +59,13 @@ bool ScreenBox(RECT* out) {
 
 DWORD TickCountNow() { return GetTickCount(); }
 
-DisplayCalls g_displayCalls{EnumerateMonitors, ScreenBox, TickCountNow};
+constexpr DisplayCalls PlatformCalls{EnumerateMonitors, ScreenBox, TickCountNow};
+DisplayCalls g_displayCalls = PlatformCalls;
 
 }  // namespace
 
 DisplayCalls& DisplayPlatform() { return g_displayCalls; }
 
-void ResetDisplayPlatform(DisplayCalls& calls) {
-  calls = DisplayCalls{EnumerateMonitors, ScreenBox, TickCountNow};
-}
+void ResetDisplayPlatform(DisplayCalls& calls) { calls = PlatformCalls; }
 
 }  // namespace morv

@@ -19,8 +19,10 @@ namespace morv {
 namespace {
 
 GlSurfaceState g_surface{};
-GlSurfaceCalls g_calls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
-                       &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
+const GlSurfaceCalls PlatformGlCalls{&::ChoosePixelFormat, &::SetPixelFormat,
+                                     &::DescribePixelFormat, &::wglCreateContext,
+                                     &::wglMakeCurrent,      &::wglDeleteContext};
+GlSurfaceCalls g_calls = PlatformGlCalls;
 
 const char ErrorCaption[] = "Error";
 
@@ -95,7 +97,7 @@ BOOL OnCreate(HWND window, LPCREATESTRUCTA) {
   const MonitorLayout layout = LayoutNow(window);
   GlSurfaceState& surface = GlSurface();
   if (!MakeGlSurface(window, surface)) return TRUE;
-  // Nothing computed yet for this window: the next erase starts the run.
+  // Nothing computed yet for this window: its first erase makes the run due.
   MonitorFerns& ferns = SaverMonitorFerns();
   SetUpMonitorFerns(ferns, layout, fastMadness);
   // Without a timer the window still shows its first erase; there is just no animation.
@@ -148,34 +150,6 @@ PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
   return StartMonitorFerns(SaverMonitorFerns(), SaverGlSink(), port, Progress());
 }
 
-// The first erase after a layout is taken runs the precomputation of whatever
-// it still lacks; every other erase gets the default handling.
-LRESULT OnEraseBackground(HWND window, WPARAM wParam, LPARAM lParam) {
-  MonitorFerns& ferns = SaverMonitorFerns();
-  if (ferns.computationClaimed) {
-    return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
-  }
-  // Claimed before anything can re-enter: an erase answered while the dialog
-  // opens must not start a second run.
-  ferns.computationClaimed = true;
-  // The window's middle is the dialog's on a window with one picture; over
-  // several monitors the dialog is centred on one of them.
-  const MonitorLayout& layout = ferns.layout;
-  RunWithProgressDialog(layout.client.width, layout.client.height,
-                        DialogComputation{nullptr, &ComputeForWindow},
-                        layout.count > 1 ? ProgressRecentre::DialogMiddle
-                                         : ProgressRecentre::WindowMiddle);
-  if (Progress().abortFlag.load(std::memory_order_acquire) != 0) return 1;
-  return ShellDefaultProc(window, WM_ERASEBKGND, wParam, lParam);
-}
-
-// The progress dialog runs on a thread of its own, so the platform deactivates
-// this window's thread when the dialog opens. That is no reason to close the
-// saver; any other loss of activation still is.
-LRESULT OnActivateApp(HWND window, WPARAM wParam, LPARAM lParam) {
-  if (wParam == FALSE && ProgressDialog().running) return 0;
-  return ShellDefaultProc(window, WM_ACTIVATEAPP, wParam, lParam);
-}
 
 }  // namespace
 
@@ -185,30 +159,37 @@ void ResetGlSurface(GlSurfaceState& surface) { surface = GlSurfaceState{nullptr,
 
 GlSurfaceCalls& GlSurfacePlatform() { return g_calls; }
 
-void ResetGlSurfacePlatform(GlSurfaceCalls& calls) {
-  calls = GlSurfaceCalls{&::ChoosePixelFormat, &::SetPixelFormat, &::DescribePixelFormat,
-                         &::wglCreateContext,  &::wglMakeCurrent, &::wglDeleteContext};
-}
+void ResetGlSurfacePlatform(GlSurfaceCalls& calls) { calls = PlatformGlCalls; }
 
-void FollowDisplays(HWND window, const DisplayChange& change) {
-  const int depth = GlSurface().bitsPerPixel;
-  if (change.announced && change.bitsPerPixel != 0 && depth != 0 &&
-      change.bitsPerPixel != depth) {
-    // Closing goes through the close policy, password included; should that
-    // refuse, the ferns start afresh below on what the surface still shows.
-    PostMessageA(window, WM_CLOSE, 0, 0);
-  }
+bool FollowDisplays(HWND window, const DisplayChange& change) {
   MonitorFerns& ferns = SaverMonitorFerns();
   const MonitorLayout next = LayoutNow(window);
-  if (!change.announced && SameLayout(next, ferns.layout)) return;  // nothing new yet
-  if (FollowLayout(ferns, next)) {
-    // A new run: an abort of an earlier one does not stop it.
-    Progress().abortFlag.store(0, std::memory_order_release);
-  }
+  if (!change.announced && SameLayout(next, ferns.layout)) return false;  // nothing new yet
+  FollowLayout(ferns, next);
   OnSize(window, SIZE_RESTORED, 0, 0);
   // Everything starts from black: the erase clears the window.
   InvalidateRect(window, nullptr, TRUE);
+  return true;
 }
+
+bool ComputeLackingFerns(HWND) {
+  MonitorFerns& ferns = SaverMonitorFerns();
+  if (!LacksFerns(ferns)) return false;  // the pictures have started on what they keep
+  // A new run: an abort of an earlier one does not stop it.
+  Progress().abortFlag.store(0, std::memory_order_release);
+  // The window's middle is the dialog's on a window with one picture; over
+  // several monitors the dialog is centred on one of them.
+  const MonitorLayout& layout = ferns.layout;
+  RunWithProgressDialog(layout.client.width, layout.client.height,
+                        DialogComputation{nullptr, &ComputeForWindow},
+                        layout.count > 1 ? ProgressRecentre::DialogMiddle
+                                         : ProgressRecentre::WindowMiddle);
+  return Progress().abortFlag.load(std::memory_order_acquire) != 0;
+}
+
+void AbortComputation() { Progress().abortFlag.store(1, std::memory_order_release); }
+
+int SurfaceBitsPerPixel() { return GlSurface().bitsPerPixel; }
 
 PIXELFORMATDESCRIPTOR SaverPixelFormatRequest() {
   PIXELFORMATDESCRIPTOR request{};
@@ -227,10 +208,6 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     HANDLE_MSG(window, WM_DESTROY, OnDestroy);
     HANDLE_MSG(window, WM_SIZE, OnSize);
     HANDLE_MSG(window, WM_TIMER, OnTimer);
-    case WM_ERASEBKGND:
-      return OnEraseBackground(window, wParam, lParam);
-    case WM_ACTIVATEAPP:
-      return OnActivateApp(window, wParam, lParam);
     default:
       return ShellDefaultProc(window, message, wParam, lParam);
   }

@@ -84,7 +84,7 @@ TEST(MonitorFernsTest, ADisplayChangeKeepsTheSizesStillShownAndComputesTheNewOne
   MonitorFerns ferns{};
   SetUpMonitorFerns(ferns, PlaceMonitors(PixelRect{0, 0, 360, 150}, before, 2), false);
   StartMonitorFerns(ferns, sink, quiet, progress);
-  ASSERT_TRUE(ferns.stores[1].computed);
+  ASSERT_TRUE(ferns.stores[1].runStarted);
   const Segment* const kept = ferns.stores[1].vertical[0];
   for (int tick = 0; tick < 9; ++tick) AnimationTick(ferns.animations[1], ferns.stores[1], sink);
 
@@ -92,9 +92,8 @@ TEST(MonitorFernsTest, ADisplayChangeKeepsTheSizesStillShownAndComputesTheNewOne
   const MonitorLayout next = PlaceMonitors(PixelRect{0, 0, 260, 120}, after, 2);
   EXPECT_FALSE(SameLayout(next, ferns.layout));
   EXPECT_TRUE(FollowLayout(ferns, next));
-  EXPECT_FALSE(ferns.computationClaimed);
   EXPECT_EQ(ferns.stores[0].vertical[0], kept);
-  EXPECT_FALSE(ferns.stores[1].computed);
+  EXPECT_FALSE(ferns.stores[1].runStarted);
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(ferns.animations[i].currentDepth, 0);
     EXPECT_EQ(ferns.animations[i].clientWidth, next.places[i].width);
@@ -108,25 +107,37 @@ TEST(MonitorFernsTest, ADisplayChangeKeepsTheSizesStillShownAndComputesTheNewOne
   // Only the sizes changed places: nothing is left to compute.
   const PixelRect swapped[] = {{0, 0, 100, 80}, {100, 0, 260, 120}};
   EXPECT_FALSE(FollowLayout(ferns, PlaceMonitors(PixelRect{0, 0, 260, 120}, swapped, 2)));
-  EXPECT_TRUE(ferns.computationClaimed);
   FreeMonitorFerns(ferns);
 }
 
-// An abort leaves part of a size's ferns (on Windows 9x the saver goes on when
-// the password refuses the close): a later layout that shows that size again
-// computes it anew instead of keeping the part.
-TEST(MonitorFernsTest, ASizeWhoseRunStoppedIsComputedAgainByTheNextLayout) {
+Segment* NoMemory() { return nullptr; }
+void ReleaseNothing(Segment*) {}
+
+// A stopped size holds part of its ferns. An abort (on Windows 9x the saver
+// goes on when the password refuses the close) computes it anew for the next
+// layout. Running out of memory would only fail again while the same sizes
+// share the memory, so a layout of the same sizes (a new refresh rate) keeps
+// it, and one of other sizes computes it again.
+TEST(MonitorFernsTest, AStoppedSizeIsComputedAgainOnlyWhenItCouldEndOtherwise) {
   RecordingSink sink;
-  ProgressState progress{};
-  progress.abortFlag.store(1);
   const ProgressPort quiet{nullptr, nullptr, nullptr};
-  MonitorFerns ferns{};
   const MonitorLayout layout = PlaceMonitors(PixelRect{0, 0, 200, 150}, nullptr, 0);
-  SetUpMonitorFerns(ferns, layout, false);
-  ASSERT_EQ(StartMonitorFerns(ferns, sink, quiet, progress).outcome, PrecomputeOutcome::Aborted);
-  EXPECT_TRUE(FollowLayout(ferns, layout));
-  EXPECT_FALSE(ferns.stores[0].computed);
-  FreeMonitorFerns(ferns);
+  const PixelRect two[] = {{0, 0, 200, 150}, {200, 0, 300, 100}};
+  const MonitorLayout wider = PlaceMonitors(PixelRect{0, 0, 300, 150}, two, 2);
+  for (const bool aborted : {true, false}) {
+    ProgressState progress{};
+    progress.abortFlag.store(aborted ? 1 : 0);
+    MonitorFerns ferns{};
+    SetUpMonitorFerns(ferns, layout, false);
+    if (!aborted) ferns.stores[0].allocator = SegmentAllocator{NoMemory, ReleaseNothing};
+    ASSERT_EQ(StartMonitorFerns(ferns, sink, quiet, progress).outcome,
+              aborted ? PrecomputeOutcome::Aborted : PrecomputeOutcome::OutOfMemory);
+    EXPECT_EQ(FollowLayout(ferns, layout), aborted) << "aborted " << aborted;
+    EXPECT_EQ(ferns.stores[0].runStarted, !aborted);
+    EXPECT_TRUE(FollowLayout(ferns, wider)) << "aborted " << aborted;
+    EXPECT_FALSE(ferns.stores[0].runStarted);
+    FreeMonitorFerns(ferns);
+  }
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(PrecomputeTest, ACompleteRunReportsEveryGenerationAndEndsAtLevelZero) {
   EXPECT_EQ(r.horizontalLevels, 24);
   EXPECT_EQ(r.depthLevel, 0);
   EXPECT_EQ(r.stoppedIn, Vertical);
-  EXPECT_TRUE(store_.computed);
+  EXPECT_TRUE(store_.runStarted);
   EXPECT_EQ(recorder.levelCalls, 230);
 
   std::vector<std::pair<int, std::string>> expected;
@@ -106,7 +106,7 @@ TEST_F(PrecomputeTest, AnAbortRaisedBeforeTheRunStopsItBeforeItsFirstLevel) {
   EXPECT_EQ(r.outcome, PrecomputeOutcome::Aborted);
   EXPECT_EQ(r.depthLevel, 0);
   EXPECT_EQ(store_.vertical[0], nullptr);
-  EXPECT_TRUE(store_.computed) << "a stopped run still counts as run";
+  EXPECT_TRUE(store_.runStarted) << "a stopped run still counts as run";
 }
 
 TEST_F(PrecomputeTest, AWindowUnderTenPixelsHighKeepsItsHorizontalFernApart) {
@@ -121,7 +121,7 @@ TEST_F(PrecomputeTest, AWindowUnderTenPixelsHighKeepsItsHorizontalFernApart) {
             std::make_pair(1000, std::string("Computed depth 0 of 0 for vertical fern.")));
   for (int d = 0; d < DepthIndexSlots; ++d) EXPECT_EQ(store_.vertical[d], nullptr) << d;
   for (int d = 0; d < 120; ++d) EXPECT_NE(store_.horizontal[d], nullptr) << d;
-  EXPECT_TRUE(store_.computed);
+  EXPECT_TRUE(store_.runStarted);
 }
 
 TEST_F(PrecomputeTest, RunningOutOfMemoryKeepsCompleteLevelsAndLeaksNothing) {

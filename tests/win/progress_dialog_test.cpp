@@ -70,7 +70,7 @@ INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       g_log.window = dialog;
       ++g_log.opens;
       break;
-    case WM_USER:
+    case BeforeLevelMessage:
       ++g_log.beforeLevelMessages;
       g_log.lastBeforeLevelTick = GetTickCount();
       break;
@@ -136,25 +136,24 @@ bool Eventually(Condition condition, DWORD ms = 5000) {
 // The dialog on its own thread, outside any run, for the input-handling cases.
 class OpenDialog {
  public:
-  OpenDialog(int width, int height) {
-    ProgressDialogState& dialog = ProgressDialog();
-    dialog.clientWidth = width;
-    dialog.clientHeight = height;
-    dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, ProgressDialogThread, nullptr, 0, nullptr);
-    WaitForSingleObject(dialog.ready, ProgressDialogWaitMs);
-    window_ = dialog.window.load();
+  OpenDialog(int width, int height, ProgressRecentre recentre = ProgressRecentre::WindowMiddle)
+      : state_(NewProgressDialogState(width, height, recentre)) {
+    AddProgressDialogReference(state_);  // the thread's
+    thread_ = CreateThread(nullptr, 0, ProgressDialogThread, state_, 0, nullptr);
+    WaitForSingleObject(state_->ready, ProgressDialogWaitMs);
+    window_ = state_->window.load();
   }
   ~OpenDialog() {
     if (window_ != nullptr) EndDialog(window_, 1);
     WaitForSingleObject(thread_, ProgressDialogWaitMs);
     CloseHandle(thread_);
-    CloseHandle(ProgressDialog().ready);
-    ProgressDialog().ready = nullptr;
+    ReleaseProgressDialogState(state_);
   }
   HWND window() const { return window_; }
+  ProgressDialogState& state() { return *state_; }
 
  private:
+  ProgressDialogState* state_;
   HANDLE thread_ = nullptr;
   HWND window_ = nullptr;
 };
@@ -164,7 +163,7 @@ class ProgressDialogTest : public ::testing::Test {
   void SetUp() override {
     ResetLog();
     ResetProgress(Progress());
-    ResetProgressDialog(ProgressDialog());
+    ResetShownProgressDialog();
     ProgressDialogPlatform().dialogBoxParam = RecordingDialogBox;
     FreeFerns(Store());
     ResetFernStore(Store());
@@ -206,28 +205,30 @@ TEST_F(ProgressDialogTest, ThreadRunsDialog110FromTheProgramWithoutOwner) {
   EXPECT_EQ(g_log.instance, GetModuleHandleA(nullptr));
   EXPECT_EQ(g_log.templateName, MAKEINTRESOURCEA(IDD_PROGRESS));
   EXPECT_EQ(g_log.owner, nullptr);
-  EXPECT_EQ(g_log.initParam, 0);
+  EXPECT_NE(g_log.initParam, 0);  // the run's own state
   EXPECT_STREQ(g_log.initialVertical, "Computed depth 0 of <unknown> for vertical fern.");
   EXPECT_STREQ(g_log.initialHorizontal, "Computed depth 0 of <unknown> for horizontal fern.");
   EXPECT_EQ(g_log.nonFalseAnswers.load(), 0);
   EXPECT_TRUE(g_log.destroyed.load());
-  EXPECT_EQ(ProgressDialog().window.load(), nullptr);
+  EXPECT_EQ(ShownProgressDialog(), nullptr);
 }
 
 TEST_F(ProgressDialogTest, InitDialogStoresWindowAndStartCursor) {
   SetCursorPos(41, 43);
   OpenDialog dialog(640, 480);
   ASSERT_NE(dialog.window(), nullptr);
-  EXPECT_EQ(ProgressDialog().window.load(), dialog.window());
-  EXPECT_TRUE(ProgressDialog().startCursorKnown);
-  EXPECT_EQ(ProgressDialog().startCursor.x, 41);
-  EXPECT_EQ(ProgressDialog().startCursor.y, 43);
+  EXPECT_EQ(dialog.state().window.load(), dialog.window());
+  EXPECT_EQ(ShownProgressDialog(), dialog.window());
+  EXPECT_TRUE(dialog.state().startCursorKnown);
+  EXPECT_EQ(dialog.state().startCursor.x, 41);
+  EXPECT_EQ(dialog.state().startCursor.y, 43);
 }
 
 TEST_F(ProgressDialogTest, DialogProcAnswersFalseToEveryMessage) {
   OpenDialog dialog(1024, 768);
   ASSERT_NE(dialog.window(), nullptr);
-  for (UINT message : {WM_USER, WM_MOUSEMOVE, WM_COMMAND, WM_PAINT, WM_KEYDOWN}) {
+  for (UINT message : {BeforeLevelMessage, UINT{WM_MOUSEMOVE}, UINT{WM_COMMAND}, UINT{WM_PAINT},
+                       UINT{WM_KEYDOWN}}) {
     EXPECT_EQ(ProgressDialogProc(dialog.window(), message, 0, 0), FALSE) << message;
   }
 }
@@ -267,7 +268,7 @@ TEST_F(ProgressDialogTest, BeforeLevelRecentresAMovedCursorOnAFullSizeWindow) {
     OpenDialog dialog(c.width, c.height);
     ASSERT_NE(dialog.window(), nullptr);
     SetCursorPos(60, 50);
-    SendMessageA(dialog.window(), WM_USER, 0, 0);  // returns once handled
+    SendMessageA(dialog.window(), BeforeLevelMessage, 0, 0);  // returns once handled
     const POINT now = CursorNow();
     EXPECT_EQ(now.x, c.expected.x) << "width " << c.width;
     EXPECT_EQ(now.y, c.expected.y) << "width " << c.width;
@@ -279,36 +280,43 @@ TEST_F(ProgressDialogTest, RecentredCursorReachesTheDialogAndAborts) {
   OpenDialog dialog(1024, 768);  // the dialog is centred on the 1024x768 screen
   ASSERT_NE(dialog.window(), nullptr);
   SetCursorPos(60, 50);
-  SendMessageA(dialog.window(), WM_USER, 0, 0);
+  SendMessageA(dialog.window(), BeforeLevelMessage, 0, 0);
   EXPECT_TRUE(Eventually([] { return Progress().abortFlag.load() == 1; }));
 }
 
 TEST_F(ProgressDialogTest, OverSeveralMonitorsTheCursorGoesToTheDialogsMiddleAndAborts) {
   // The window's middle, (320, 240), lies off the dialog centred on the screen,
   // as the middle of a desktop of several monitors can.
-  ProgressDialog().recentre = ProgressRecentre::DialogMiddle;
   SetCursorPos(40, 40);
-  OpenDialog dialog(640, 480);
+  OpenDialog dialog(640, 480, ProgressRecentre::DialogMiddle);
   ASSERT_NE(dialog.window(), nullptr);
   RECT box{};
   GetWindowRect(dialog.window(), &box);
   SetCursorPos(60, 50);
-  SendMessageA(dialog.window(), WM_USER, 0, 0);
+  SendMessageA(dialog.window(), BeforeLevelMessage, 0, 0);
   EXPECT_EQ(CursorNow().x, (box.left + box.right) / 2);
   EXPECT_TRUE(Eventually([] { return Progress().abortFlag.load() == 1; }));
 }
 
-// The displays change during the run: the old window's middle, (320, 240), is
-// off the dialog centred on the new 1024x768 screen, and a move must still
-// reach the dialog and abort.
+// The displays change during the run: the dialog goes to the middle of the new
+// 1024x768 screen; where the change put the cursor is no move of the user's;
+// the old window's middle, (320, 240), is off the dialog, and a move must
+// still reach the dialog and abort.
 TEST_F(ProgressDialogTest, AfterADisplayChangeAMoveStillAborts) {
   SetCursorPos(40, 40);
   OpenDialog dialog(640, 480);
   ASSERT_NE(dialog.window(), nullptr);
+  SetCursorPos(30, 20);  // the screen shrank under the cursor
   SendMessageA(dialog.window(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-  EXPECT_EQ(Progress().abortFlag.load(), 0);  // the change itself is no move of the user's
+  SendMessageA(dialog.window(), BeforeLevelMessage, 0, 0);
+  Sleep(100);
+  EXPECT_EQ(Progress().abortFlag.load(), 0);
+  RECT box{};
+  GetWindowRect(dialog.window(), &box);
+  EXPECT_NEAR((box.left + box.right) / 2, 512, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2, 384, 1);
   SetCursorPos(60, 50);
-  SendMessageA(dialog.window(), WM_USER, 0, 0);
+  SendMessageA(dialog.window(), BeforeLevelMessage, 0, 0);
   EXPECT_TRUE(Eventually([] { return Progress().abortFlag.load() == 1; }));
 }
 
@@ -322,7 +330,7 @@ TEST_F(ProgressDialogTest, EscapeRecentresTheCursorOnlyOnAFullSizeWindow) {
     OpenDialog dialog(c.width, 768);
     ASSERT_NE(dialog.window(), nullptr);
     PressEscape(true);
-    SendMessageA(dialog.window(), WM_USER, 0, 0);
+    SendMessageA(dialog.window(), BeforeLevelMessage, 0, 0);
     PressEscape(false);
     const POINT now = CursorNow();
     EXPECT_EQ(now.x, c.expected.x) << "width " << c.width;
@@ -332,28 +340,30 @@ TEST_F(ProgressDialogTest, EscapeRecentresTheCursorOnlyOnAFullSizeWindow) {
 
 TEST_F(ProgressDialogTest, ThreadEndsAtOnceWhenTheDialogCannotBeCreated) {
   ProgressDialogPlatform().dialogBoxParam = FailingDialogBox;
-  ProgressDialogState& dialog = ProgressDialog();
-  dialog.ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  EXPECT_EQ(ProgressDialogThread(nullptr), 0u);
-  EXPECT_EQ(WaitForSingleObject(dialog.ready, 0), WAIT_OBJECT_0);
-  EXPECT_EQ(dialog.window.load(), nullptr);
-  CloseHandle(dialog.ready);
-  dialog.ready = nullptr;
+  ProgressDialogState* dialog = NewProgressDialogState(640, 480, ProgressRecentre::WindowMiddle);
+  AddProgressDialogReference(dialog);  // the thread lets go of it as it ends
+  EXPECT_EQ(ProgressDialogThread(dialog), 0u);
+  EXPECT_EQ(WaitForSingleObject(dialog->ready, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(dialog->window.load(), nullptr);
+  EXPECT_EQ(dialog->references.load(), 1);
+  ReleaseProgressDialogState(dialog);
 }
 
 TEST_F(ProgressDialogTest, PortWithoutADialogDoesNothing) {
-  const ProgressPort port = DialogProgressPort(ProgressDialog());
+  ProgressDialogState* dialog = NewProgressDialogState(640, 480, ProgressRecentre::WindowMiddle);
+  const ProgressPort port = DialogProgressPort(*dialog);
   ASSERT_NE(port.beforeLevel, nullptr);
   ASSERT_NE(port.setText, nullptr);
   port.beforeLevel(port.context);
   port.setText(port.context, IDC_VERTICAL_STATUS, "nowhere");
   EXPECT_EQ(Progress().abortFlag.load(), 0);
+  ReleaseProgressDialogState(dialog);
 }
 
 TEST_F(ProgressDialogTest, PortPutsLinesIntoTheStatusControls) {
   OpenDialog dialog(640, 480);
   ASSERT_NE(dialog.window(), nullptr);
-  const ProgressPort port = DialogProgressPort(ProgressDialog());
+  const ProgressPort port = DialogProgressPort(dialog.state());
   port.setText(port.context, IDC_VERTICAL_STATUS, "Computed depth 3 of 22 for vertical fern.");
   port.setText(port.context, IDC_HORIZONTAL_STATUS, "Computed depth 4 of 24 for horizontal fern.");
   port.beforeLevel(port.context);
@@ -376,7 +386,7 @@ TEST_F(ProgressDialogTest, CompleteRunShowsEveryLevelHoldsTheFinalLinesAndCloses
   // Closed before the run returned, and nothing of it is left.
   EXPECT_TRUE(g_log.destroyed.load());
   EXPECT_FALSE(IsWindow(g_log.window.load()));
-  EXPECT_EQ(ProgressDialog().window.load(), nullptr);
+  EXPECT_EQ(ShownProgressDialog(), nullptr);
   // The finished lines stayed up for the hold.
   ASSERT_NE(g_log.hideTick.load(), 0u);
   EXPECT_GE(g_log.hideTick.load() - g_log.lastBeforeLevelTick.load(), ProgressHoldMs);
@@ -443,6 +453,28 @@ TEST_F(ProgressDialogTest, DialogOpeningAfterTheRunEndedClosesItself) {
   EXPECT_EQ(g_log.beforeLevelMessages.load(), 0);
   EXPECT_TRUE(Eventually([] { return g_log.destroyed.load(); }, 4 * ProgressDialogWaitMs));
   EXPECT_EQ(g_log.opens.load(), 1);
+  EXPECT_FALSE(IsWindow(g_log.window.load()));
+}
+
+// The first run's dialog thread ends only after the wait for it has given up,
+// while the next run is under way: it must not touch the next run's dialog.
+INT_PTR WINAPI SlowToEndDialogBox(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc,
+                                  LPARAM param) {
+  const bool first = g_log.opens.load() == 0;
+  const INT_PTR result = RecordingDialogBox(instance, name, owner, proc, param);
+  if (first) Sleep(ProgressDialogWaitMs + 500);
+  return result;
+}
+
+TEST_F(ProgressDialogTest, ADialogThreadThatOutlivesItsRunLeavesTheNextRunAlone) {
+  ProgressDialogPlatform().dialogBoxParam = SlowToEndDialogBox;
+  ASSERT_EQ(ComputeBesideDialog(640, 480).outcome, PrecomputeOutcome::Completed);
+  const int firstRun = g_log.beforeLevelMessages.load();
+  g_log.destroyed = false;
+  ASSERT_EQ(ComputeBesideDialog(640, 480).outcome, PrecomputeOutcome::Completed);
+  EXPECT_EQ(g_log.opens.load(), 2);
+  EXPECT_EQ(g_log.beforeLevelMessages.load(), 2 * firstRun);  // the second dialog saw every level
+  EXPECT_TRUE(g_log.destroyed.load());  // and was closed
   EXPECT_FALSE(IsWindow(g_log.window.load()));
 }
 

@@ -6,4 +6,5 @@ morv_add_test(saver_proc_test
   LIBS morv_saver_window morv_settings morv_saver_resources opengl32
   TIMEOUT 300)
 target_include_directories(saver_proc_test PRIVATE ${PROJECT_SOURCE_DIR}/resources
+                                                   ${MORV_WIN_TESTS}/support
                                                    ${PROJECT_SOURCE_DIR}/shell)

@@ -5,14 +5,15 @@
 // new colour depth.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
+#include <atomic>
 #include <functional>
 #include <vector>
 
 #include "displays.h"
+#include "gl_read_back.h"
 #include "gl_surface.h"
 #include "monitor_ferns.h"
+#include "password_hooks.h"
 #include "progress_dialog.h"
 #include "saver_script.h"
 #include "saver_window.h"
@@ -63,13 +64,32 @@ void Announce(HWND saver, const Desktop& next, int late, int bitsPerPixel = 32) 
                MAKELPARAM(s.right - s.left, s.bottom - s.top));
 }
 
+// Each run as its dialog opens (the saver's thread is inside the run then):
+// the layout it computes for, the window it is for, and whether the password
+// prompt was running around it.
+struct RunSeen {
+  PictureSize layout;
+  PictureSize window;
+  bool insidePrompt;
+};
+std::vector<RunSeen> g_runs;
+
+INT_PTR WINAPI RecordRunStart(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc,
+                              LPARAM param) {
+  RECT client{};
+  GetClientRect(FindWindowA(SaverClassName, FullScreenTitle), &client);
+  g_runs.push_back(RunSeen{SaverMonitorFerns().layout.client,
+                           PictureSize{client.right, client.bottom}, Shell().verifying});
+  return DialogBoxParamA(instance, name, owner, proc, param);
+}
+
 // Narrower than a full-size window: no hold of the finished dialog to wait out.
 const Desktop OneScreen = {{0, 0, 200, 150}, {}};
 
 bool EveryPictureComputed(const Desktop& desktop, int pictures) {
   const MonitorFerns& ferns = SaverMonitorFerns();
   const RECT& s = desktop.screen;
-  if (!ferns.computationClaimed || ferns.layout.count != pictures ||
+  if (LacksFerns(ferns) || ferns.layout.count != pictures ||
       ferns.layout.client.width != s.right - s.left ||
       ferns.layout.client.height != s.bottom - s.top) {
     return false;
@@ -84,15 +104,9 @@ bool EveryPictureComputed(const Desktop& desktop, int pictures) {
   return true;
 }
 
-// Lit pixels of a picture, read back from the saver's OpenGL surface.
+// Lit pixels of a picture on the saver's OpenGL surface.
 int LitPixels(const MonitorPlace& place, int clientHeight) {
-  std::vector<unsigned char> rgba(static_cast<size_t>(place.width) * place.height * 4);
-  glFinish();
-  glReadPixels(place.x, clientHeight - place.y - place.height, place.width, place.height, GL_RGBA,
-               GL_UNSIGNED_BYTE, rgba.data());
-  int lit = 0;
-  for (size_t i = 0; i < rgba.size(); i += 4) lit += (rgba[i] | rgba[i + 1] | rgba[i + 2]) != 0;
-  return lit;
+  return test::LitPixels(place.x, place.y, place.width, place.height, clientHeight);
 }
 
 // Steps that hold once the window covers `desktop` with `pictures` pictures:
@@ -127,17 +141,30 @@ class DisplayFollowTest : public ::testing::Test {
     g_fake = FakeDisplays{};
     g_fake.now = OneScreen;
     DisplayPlatform() = DisplayCalls{FakeMonitors, FakeScreen, FakeClock};
+    g_runs.clear();
+    ProgressDialogPlatform().dialogBoxParam = RecordRunStart;
   }
+  // No run was for a layout the window had already left, and none ran inside
+  // the password prompt.
   void TearDown() override {
+    for (const RunSeen& run : g_runs) {
+      EXPECT_EQ(run.layout.width, run.window.width);
+      EXPECT_EQ(run.layout.height, run.window.height);
+      EXPECT_FALSE(run.insidePrompt);
+    }
     test::CleanUpAfterRun();
     ResetDisplayPlatform(DisplayPlatform());
+    ResetProgressDialogPlatform(ProgressDialogPlatform());
   }
   // A full-screen run: its ferns first, then `change`, then the window covers
-  // `after` with `pictures` pictures, each computed and drawn; then it goes.
-  void Run(std::function<void(HWND)> change, const Desktop& after, int pictures) {
+  // `after` with `pictures` pictures, each computed and drawn; then `more`;
+  // then it goes.
+  void Run(std::function<void(HWND)> change, const Desktop& after, int pictures,
+           std::vector<ScriptStep> more = {}) {
     std::vector<ScriptStep> steps = EveryPictureComputedAndDrawn(g_fake.now, 1);
     steps.push_back(Do(std::move(change)));
     for (ScriptStep& step : EveryPictureComputedAndDrawn(after, pictures)) steps.push_back(step);
+    for (ScriptStep& step : more) steps.push_back(step);
     steps.push_back(Do([](HWND saver) { DestroyWindow(saver); }));
     const size_t count = steps.size();
     EXPECT_EQ(test::RunScripted([] { return RunSaverWindow(nullptr); }, std::move(steps),
@@ -169,27 +196,99 @@ const Desktop Wider = {{0, 0, 720, 400}, {}};
 // Announces a change once the dialog of the window's first run is up, from
 // another thread, as the system does: the saver's thread answers it while it
 // waits on the dialog.
-DWORD WINAPI ChangeDuringTheDialog(LPVOID) {
+// Whether the announcement was answered while the run's dialog was still up.
+std::atomic<bool> g_announcedDuringRun{false};
+
+DWORD WINAPI ChangeDuringTheDialog(LPVOID depth) {
   const DWORD start = GetTickCount();
-  while (ProgressDialog().window.load() == nullptr && GetTickCount() - start < 20000) Sleep(1);
-  Announce(FindWindowA(SaverClassName, FullScreenTitle), Wider, 1);
+  while (ShownProgressDialog() == nullptr && GetTickCount() - start < 20000) Sleep(1);
+  Announce(FindWindowA(SaverClassName, FullScreenTitle), Wider, 1,
+           static_cast<int>(reinterpret_cast<INT_PTR>(depth)));
+  g_announcedDuringRun = ShownProgressDialog() != nullptr;
   return 0;
 }
 
 TEST_F(DisplayFollowTest, AChangeDuringTheProgressDialogIsFollowedAfterTheRun) {
   g_fake.now = FullSize;
-  HANDLE changer = CreateThread(nullptr, 0, ChangeDuringTheDialog, nullptr, 0, nullptr);
+  g_announcedDuringRun = false;
+  HANDLE changer = CreateThread(nullptr, 0, ChangeDuringTheDialog, reinterpret_cast<LPVOID>(32),
+                                0, nullptr);
   ASSERT_NE(changer, nullptr);
   // The change came during the first run, which the first steps wait for.
   Run([](HWND) {}, Wider, 1);
   WaitForSingleObject(changer, INFINITE);
   CloseHandle(changer);
+  EXPECT_TRUE(g_announcedDuringRun.load());
+  EXPECT_EQ(g_runs.size(), 2u);
+}
+
+// The follow of one change, and of another before any paint: the second one's
+// move of the window erases it at once, and no run may start there, for the
+// layout the window is leaving.
+void FollowNow(HWND saver) {
+  MSG follow;
+  while (PeekMessageA(&follow, saver, FollowDisplaysMessage, FollowDisplaysMessage, PM_REMOVE)) {
+    DispatchMessageA(&follow);
+  }
+}
+
+TEST_F(DisplayFollowTest, TwoChangesBeforeAPaintComputeOnlyForTheLast) {
+  const Desktop smaller = {{0, 0, 160, 120}, {}};
+  const Desktop larger = {{0, 0, 240, 180}, {}};
+  Run(
+      [&](HWND saver) {
+        Announce(saver, smaller, 0);
+        FollowNow(saver);
+        Announce(saver, larger, 0);
+        FollowNow(saver);
+      },
+      larger, 1);
+  EXPECT_EQ(g_runs.size(), 2u);
+}
+
+// The surface cannot take a new colour depth: the run stops before its next
+// level and the saver ends, without the hold of a complete run.
+TEST_F(DisplayFollowTest, ANewColourDepthDuringARunAbortsItAndEndsTheSaver) {
+  g_fake.now = FullSize;
+  g_announcedDuringRun = false;
+  // The depth the surface was not made for: GlSurface is set once the dialog is up.
+  struct NewDepth {
+    static DWORD WINAPI Thread(LPVOID) {
+      const DWORD start = GetTickCount();
+      while (ShownProgressDialog() == nullptr && GetTickCount() - start < 20000) Sleep(1);
+      return ChangeDuringTheDialog(
+          reinterpret_cast<LPVOID>(static_cast<INT_PTR>(GlSurface().bitsPerPixel == 16 ? 32 : 16)));
+    }
+  };
+  HANDLE changer = CreateThread(nullptr, 0, NewDepth::Thread, nullptr, 0, nullptr);
+  ASSERT_NE(changer, nullptr);
+  EXPECT_EQ(test::RunScripted([] { return RunSaverWindow(nullptr); },
+                              {WaitUntil([](HWND) { return false; })}, &report_, 10, 40000),
+            0);
+  WaitForSingleObject(changer, INFINITE);
+  CloseHandle(changer);
+  EXPECT_FALSE(report_.watchdogFired);
+  EXPECT_TRUE(g_announcedDuringRun.load());
+  EXPECT_EQ(Progress().abortFlag.load(), 1);
+  EXPECT_EQ(g_runs.size(), 1u);
 }
 
 TEST_F(DisplayFollowTest, AMonitorOfANewSizeBesideAKeptOneIsComputedAndDrawn) {
   // The new monitor is listed first: the first picture is not the one kept.
   const Desktop two = {{0, 0, 300, 150}, {{200, 0, 300, 100}, {0, 0, 200, 150}}};
-  Run([&](HWND saver) { Announce(saver, two, 1); }, two, 2);
+  const Segment* kept = nullptr;
+  Run(
+      [&](HWND saver) {
+        kept = SaverMonitorFerns().stores[0].vertical[0];
+        Announce(saver, two, 1);
+      },
+      two, 2,
+      {Do([&](HWND) {
+        const MonitorFerns& ferns = SaverMonitorFerns();
+        ASSERT_EQ(ferns.layout.places[1].width, 200);
+        EXPECT_EQ(ferns.stores[ferns.layout.places[1].size].vertical[0], kept);
+      })});
+  ASSERT_EQ(g_runs.size(), 2u);  // the second run for the new size alone
 }
 
 TEST_F(DisplayFollowTest, ANewRefreshRateDrawsTheFernsAfreshWithoutComputingThem) {
@@ -204,7 +303,7 @@ TEST_F(DisplayFollowTest, ANewRefreshRateDrawsTheFernsAfreshWithoutComputingThem
         }
         EXPECT_EQ(SaverMonitorFerns().animations[0].currentDepth, 0);
         EXPECT_TRUE(GetUpdateRect(saver, nullptr, FALSE));  // to be erased
-        EXPECT_TRUE(SaverMonitorFerns().computationClaimed);  // nothing to compute
+        EXPECT_FALSE(LacksFerns(SaverMonitorFerns()));  // nothing to compute
         EXPECT_EQ(SaverMonitorFerns().stores[0].vertical[0], kept);
       },
       OneScreen, 1);
@@ -221,6 +320,53 @@ TEST_F(DisplayFollowTest, ANewColourDepthEndsTheSaverAsAKeyDoes) {
             0);
   EXPECT_EQ(report_.stepsRun, 3);
   EXPECT_FALSE(report_.watchdogFired);
+}
+
+// The password prompt of the Windows 9x family, refusing, with a message loop
+// of its own that dispatches the saver's paint and timer messages.
+std::atomic<int> g_prompts{0};
+BOOL WINAPI RefusingPrompt(HWND) {
+  ++g_prompts;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 500) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+    Sleep(10);
+  }
+  return FALSE;
+}
+
+// A new depth and a new size at once, under a password that is refused: the
+// run for the new size waits for the prompt's end (checked for every run on
+// tear-down), the saver goes on on the new screen, and the same depth announced
+// again asks no more.
+TEST_F(DisplayFollowTest, ARefusedPasswordAfterANewColourDepthKeepsTheSaverAndAsksNoMore) {
+  const Desktop smaller = {{0, 0, 160, 120}, {}};
+  const Desktop larger = {{0, 0, 240, 180}, {}};
+  g_prompts = 0;
+  static int depth = 0;
+  Run(
+      [&](HWND saver) {
+        Shell().onWin9x = true;
+        Shell().verifyPassword = RefusingPrompt;
+        depth = GlSurface().bitsPerPixel == 16 ? 32 : 16;
+        // A new size, and the new depth reported apart: the size's follow is
+        // queued before the close, and the prompt's loop paints its layout.
+        Announce(saver, smaller, 0, GlSurface().bitsPerPixel);
+        Announce(saver, smaller, 0, depth);
+      },
+      smaller, 1,
+      {Do([&](HWND saver) {
+         EXPECT_EQ(g_prompts.load(), 1);
+         Sleep(VerifyDebounceMs);  // no debounce may hide a second prompt
+         Announce(saver, larger, 0, depth);
+       }),
+       EveryPictureComputedAndDrawn(larger, 1)[0],
+       Do([](HWND) { EXPECT_EQ(g_prompts.load(), 1); })});
+  EXPECT_EQ(g_runs.size(), 3u);
 }
 
 }  // namespace

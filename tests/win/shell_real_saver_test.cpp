@@ -4,13 +4,12 @@
 // preview draws.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "animation.h"
+#include "gl_read_back.h"
 #include "monitor_ferns.h"
 
 #include "saver_script.h"
@@ -39,9 +38,7 @@ test::ScriptStep Pause(DWORD ms) {
 }
 
 // The fern-coloured pixels on a saver window's OpenGL surface, read back on the
-// saver's thread, where its context is current. (Wine shows a GL child window
-// through the X server only: GDI reads of the screen see its parent's white.)
-// The colour cycle walks the saturated hues, so a pixel counts when its
+// saver's thread. The colour cycle walks the saturated hues, so a pixel counts when its
 // brightest and dimmest channels lie far apart; black and greys do not.
 struct FernPixels {
   int count = 0;
@@ -54,15 +51,11 @@ FernPixels SeeInGl(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
   const int w = client.right, h = client.bottom;
-  std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 4);
-  glFinish();
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgb.data());
+  const std::vector<unsigned char> rgb = test::ReadBackRgba(0, 0, w, h, h);
   FernPixels seen;
-  for (int row = 0; row < h; ++row) {
-    const int y = h - 1 - row;  // GL rows run bottom-up
+  for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      const unsigned char* pixel = &rgb[(static_cast<size_t>(row) * w + x) * 4];
+      const unsigned char* pixel = &rgb[(static_cast<size_t>(y) * w + x) * 4];
       const int hi = std::max({pixel[0], pixel[1], pixel[2]});
       const int lo = std::min({pixel[0], pixel[1], pixel[2]});
       if (hi - lo < 100) continue;

@@ -54,7 +54,10 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return ShellDefaultProc(window, message, wParam, lParam);
 }
 
-void FollowDisplays(HWND, const DisplayChange&) {}
+bool FollowDisplays(HWND, const DisplayChange&) { return true; }
+bool ComputeLackingFerns(HWND) { return false; }
+void AbortComputation() {}
+int SurfaceBitsPerPixel() { return 0; }
 
 }  // namespace morv
 
