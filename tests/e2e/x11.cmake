@@ -23,6 +23,9 @@ foreach(_name IN LISTS _morv_x11_e2e)
     set_tests_properties(x11_${_name}_e2e PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   endif()
 endforeach()
+add_test(NAME x11_missing_helper_e2e
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/missing_helper_test.sh x11)
+set_tests_properties(x11_missing_helper_e2e PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77 LABELS e2e)
 if(TEST x11_xscreensaver_e2e)
   # The daemon's start-up and its screenshots are timed; keep the other tests off the cores.
   set_tests_properties(x11_xscreensaver_e2e PROPERTIES RUN_SERIAL TRUE)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # morv_wine_boot (scripts/wine-session.sh) fails, and says so last on stderr, when Wine
 # never says that it has set up the prefix: here a stand-in wine that only fails.
-set -u
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 stubs=$(mktemp -d /tmp/morv-wine-boot.XXXXXX)
 trap 'rm -rf "$stubs"' EXIT
 printf '#!/bin/sh\necho "wine: could not load kernel32.dll" >&2\nexit 1\n' >"$stubs/wine"

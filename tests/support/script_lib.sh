@@ -14,6 +14,9 @@
 #   stop_bg NAME              ends it (and what it started) now
 #   exit_code NAME, said NAME its exit code; the last lines of its stderr, for messages
 #   now_ms                    wall-clock milliseconds
+# A call to a command that does not exist fails the script (strict.sh).
+
+. "$(dirname "${BASH_SOURCE[0]}")/strict.sh"
 
 failures=0
 passes=0
@@ -30,9 +33,13 @@ at_exit() { exit_steps=("$1" "${exit_steps[@]}"); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 finish() {
+  commands_found || fail "commands not found: $(sort -u "$work/.commands-not-found" | tr '\n' ' ')"
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+
+# commands_found: 1 once the script called a command that does not exist.
+commands_found() { [ ! -s "${work:-}/.commands-not-found" ]; }
 
 run_bg() {
   local name=$1
@@ -130,6 +137,8 @@ script_end() {
   local status=$? step
   end_processes "${pids[@]}" || status=1
   for step in "${exit_steps[@]}"; do eval "$step" || status=1; done
+  # Also when the script ended without its finish, or skipped (77) after one.
+  [ "$status" -eq 1 ] || commands_found || { echo "FAIL: commands not found: $(sort -u "$work/.commands-not-found" | tr '\n' ' ')"; status=1; }
   if [ -n "${MORV_E2E_KEEP:-}" ]; then
     echo "kept $work"
   else
