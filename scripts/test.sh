@@ -36,25 +36,42 @@ if [ "$MORV_WIN_PRESET" = win64 ]; then
 fi
 
 step "$MORV_WIN_PRESET tests under Wine on a virtual display: started in the background"
-# In a subshell of its own, whose Wine session (prefix, display, wineserver) ends with
-# it, also when this script ends it early. One test at a time: the tests share one
-# display, one registry and one wineserver.
-wine_tests_in_background() {
-  morv_wine_start xvfb || return 1
-  ctest --preset "$MORV_WIN_PRESET" -j 1 &
-  local tests=$!
-  trap 'kill $tests 2>/dev/null || true; exit 143' TERM
-  wait $tests
+# In a process group of its own, with its own Wine session (prefix, display, wineserver);
+# one test at a time: the tests share one display, one registry and one wineserver. Its
+# output goes to a log, shown at the end, and also when this script ends early after it
+# failed. Whatever ends this script ends the run and everything it started, and removes
+# their temporary folders (scripts/run-group.sh).
+. scripts/run-group.sh
+runs=$(mktemp -d /tmp/morv-test.XXXXXX)
+wine_log=$runs/wine-tests.log
+wine_log_shown=
+end_runs() {
+  local status=$? wine_status=0
+  if [ -n "${wine_tests:-}" ]; then
+    kill -0 "$wine_tests" 2>/dev/null && echo "stopping the $MORV_WIN_PRESET tests under Wine" >&2
+    morv_group_end "$runs/wine" || status=1
+    wait "$wine_tests" 2>/dev/null || wine_status=$?
+    if [ "$wine_status" != 0 ] && [ -z "$wine_log_shown" ]; then
+      echo "the $MORV_WIN_PRESET tests under Wine ended with $wine_status; they printed:" >&2
+      cat "$wine_log" >&2
+    fi
+  fi
+  morv_group_end "$runs/web" || status=1
+  rm -rf "$runs"
+  exit "$status"
 }
-wine_log=$(mktemp /tmp/morv-wine-tests.XXXXXX)
-( wine_tests_in_background ) >"$wine_log" 2>&1 &
-wine_tests=$!
-trap 'kill $wine_tests 2>/dev/null || true; wait $wine_tests 2>/dev/null || true; rm -f "$wine_log"' EXIT
+trap end_runs EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+morv_group_start "$runs/wine" bash -c '. scripts/wine-session.sh && morv_wine_start xvfb &&
+  ctest --preset "$MORV_WIN_PRESET" -j 1' >"$wine_log" 2>&1
+wine_tests=$morv_group_pid
 
 step "web page: emscripten build, then the page in headless Chromium against the host tool's pictures"
 cmake --preset web -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
 cmake --build --preset web -j "$jobs"
-ctest --preset web
+# Its own group too, so that what its browsers leave behind ends with it.
+morv_group_run "$runs/web" ctest --preset web
 
 step "the tool's trace and png under Valgrind's memcheck"
 bash tests/host/valgrind_tool.sh build/host/tools/morvessantique-tool
@@ -76,8 +93,9 @@ bash tests/release/reproducible.sh
 
 step "$MORV_WIN_PRESET tests under Wine on a virtual display: waiting for them"
 wine_status=0
-wait $wine_tests || wine_status=$?
+wait "$wine_tests" || wine_status=$?
 cat "$wine_log"
+wine_log_shown=1
 [ "$wine_status" = 0 ] || { echo "the $MORV_WIN_PRESET tests under Wine failed ($wine_status)" >&2; exit "$wine_status"; }
 if [ "$MORV_WIN_PRESET" = win64 ]; then
   # The checks of what ships read the win32 build's files and zip from the Linux side;

@@ -5,7 +5,7 @@
 . "$(dirname "$0")/../support/strict.sh"
 set -e
 zip=$1
-work=$(mktemp -d /tmp/morv-web-zip.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/morv-web-zip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 name=$(basename "$zip" .zip)

@@ -8,7 +8,7 @@ set -e
 zip=$1
 install_script=$2
 [ -f "$zip" ] || { echo "FAIL: no $zip (cmake --build --preset win32 --target package)"; exit 1; }
-work=$(mktemp -d /tmp/morv-release.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/morv-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 

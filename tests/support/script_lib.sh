@@ -1,7 +1,7 @@
 # Shared by the test scripts (sourced): checks counted as they pass or fail, programs
 # run in the background and waited for, and their end. Needs nothing beyond bash,
 # coreutils and /proc (no procps).
-#   script_begin NAME         a scratch folder $work (/tmp/morv-NAME.*) and an EXIT trap
+#   script_begin NAME         a scratch folder $work ($TMPDIR/morv-NAME.*) and an EXIT trap
 #                             that ends every program run_bg started, runs the at_exit
 #                             steps and removes $work (kept when MORV_E2E_KEEP is set)
 #   at_exit COMMAND           one more step for that trap (eval'd, last added runs first;
@@ -24,7 +24,7 @@ pids=()
 exit_steps=()
 
 script_begin() {
-  work=$(mktemp -d "/tmp/morv-$1.XXXXXX")
+  work=$(mktemp -d "${TMPDIR:-/tmp}/morv-$1.XXXXXX")
   trap script_end EXIT
 }
 
