@@ -43,7 +43,10 @@ constexpr char ProgramName[] = "morvessantique";
 // just before the wait begins still wakes it at once. Where the program cannot
 // look (an X call to a server that never answers, a driver's wait), the signal
 // takes its default course StopGraceSeconds later; a second one at once. Once
-// the stop is noticed, the clean end takes as long as it needs.
+// the stop is noticed, the program's own clean-up (freeing the ferns) takes as
+// long as it needs; the GLX and X teardown after it waits on the server, and gets
+// StopGraceSeconds again. A bounded end is the signal's default course: the
+// program is killed by it (exit status 143 for SIGTERM, 130 for SIGINT).
 constexpr unsigned StopGraceSeconds = 2;
 // The signal's number, once one came. Any thread may take the signal (the
 // OpenGL driver starts some) and others read it.
@@ -374,6 +377,9 @@ int Run(const X11Options& options) {
   s.exiting = true;
   sink.Release();
   FreeFerns(Store());
+  // After a stop signal the server may be the reason for the stop and never answer.
+  // Without a signal there is none for the alarm to raise: the window was destroyed.
+  if (g_stopSignal.load() != 0) alarm(StopGraceSeconds);
   DestroyGlxSurface(s.surface);
   if (s.ownWindow && !s.windowGone) XDestroyWindow(s.display, s.window);
   XCloseDisplay(s.display);

@@ -81,6 +81,17 @@ run_bg slow "$slow" -window-id "$(head -1 "$work/target2.out")"
 wait_fern "$work/slow.png" 15 '$1 > 0' >/dev/null
 kill -TERM "$(cat "$work/slow.pid")"
 ended_with slow 0 "SIGTERM, then a clean end of 3 s"
+# The same, with the X server stopped during that clean end: the teardown, which waits
+# on the server, is bounded, and the signal's default course ends the program.
+run_bg slow2 "$slow" -window-id "$(head -1 "$work/target2.out")"
+wait_fern "$work/slow2.png" 15 '$1 > 0' >/dev/null
+at_exit "kill -CONT $morv_xvfb_pid"
+kill -TERM "$(cat "$work/slow2.pid")"
+sleep 1
+kill -STOP "$morv_xvfb_pid"
+ended_with slow2 143 "SIGTERM, then an X server that stops answering during the clean end"
+kill -CONT "$morv_xvfb_pid"
+timeout 10 xdpyinfo >/dev/null 2>&1 || fail "the X server does not answer again after it went on"
 kill "$(cat "$work/target2.pid")"
 
 # Its own window, under a compositing manager: 1024x768 at first, then 480x360.
