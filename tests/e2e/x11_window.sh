@@ -67,26 +67,27 @@ if finished_fern 320x240 320x240+200+120; then
 else
   fail "the finished fern differs from morvessantique-tool's picture: $stats, pixels differing from each cycle's:${diff:- ?}"
 fi
+[ ! -s "$work/saver.exit" ] || fail "saver ended before its window was destroyed$(said saver)"
 kill "$(cat "$work/target.pid")"
 ended_with saver 0 "the target window destroyed"
 
 run_bg target2 "$testwin" 200 150 0 0
 wait_file "$work/target2.out" 5
 run_bg saver2 "$bin" -window-id "$(head -1 "$work/target2.out")"
-wait_fern "$work/second.png" 15 '$1 > 0' >/dev/null
-kill -TERM "$(cat "$work/saver2.pid")"
+wait_fern "$work/second.png" 15 '$1 > 0' >/dev/null || fail "saver2: no fern before the signal$(said saver2)"
+signal_running saver2 TERM
 ended_with saver2 0 "SIGTERM"
 # A clean end longer than the grace a signal gives a program that does not look for it.
 run_bg slow "$slow" -window-id "$(head -1 "$work/target2.out")"
-wait_fern "$work/slow.png" 15 '$1 > 0' >/dev/null
-kill -TERM "$(cat "$work/slow.pid")"
+wait_fern "$work/slow.png" 15 '$1 > 0' >/dev/null || fail "slow: no fern before the signal$(said slow)"
+signal_running slow TERM
 ended_with slow 0 "SIGTERM, then a clean end of 3 s"
 # The same, with the X server stopped during that clean end: the teardown, which waits
 # on the server, is bounded, and the signal's default course ends the program.
 run_bg slow2 "$slow" -window-id "$(head -1 "$work/target2.out")"
-wait_fern "$work/slow2.png" 15 '$1 > 0' >/dev/null
+wait_fern "$work/slow2.png" 15 '$1 > 0' >/dev/null || fail "slow2: no fern before the signal$(said slow2)"
 at_exit "kill -CONT $morv_xvfb_pid"
-kill -TERM "$(cat "$work/slow2.pid")"
+signal_running slow2 TERM
 sleep 1
 kill -STOP "$morv_xvfb_pid"
 ended_with slow2 143 "SIGTERM, then an X server that stops answering during the clean end"
@@ -111,6 +112,6 @@ if own=$(wait_window '^Morvessantique$' 10); then
 else
   fail "no window named Morvessantique"
 fi
-kill -INT "$(cat "$work/own.pid")"
+signal_running own INT
 ended_with own 0 "SIGINT"
 finish
