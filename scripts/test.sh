@@ -44,25 +44,11 @@ step "$MORV_WIN_PRESET tests under Wine on a virtual display: started in the bac
 . scripts/run-group.sh
 runs=$(mktemp -d /tmp/morv-test.XXXXXX)
 wine_log=$runs/wine-tests.log
-wine_log_shown=
-end_runs() {
-  local status=$? wine_status=0
-  if [ -n "${wine_tests:-}" ]; then
-    kill -0 "$wine_tests" 2>/dev/null && echo "stopping the $MORV_WIN_PRESET tests under Wine" >&2
-    morv_group_end "$runs/wine" || status=1
-    wait "$wine_tests" 2>/dev/null || wine_status=$?
-    if [ "$wine_status" != 0 ] && [ -z "$wine_log_shown" ]; then
-      echo "the $MORV_WIN_PRESET tests under Wine ended with $wine_status; they printed:" >&2
-      cat "$wine_log" >&2
-    fi
-  fi
-  morv_group_end "$runs/web" || status=1
-  rm -rf "$runs"
-  exit "$status"
-}
-trap end_runs EXIT
+wine_tests=
+trap 'morv_runs_end "$runs" "$wine_tests" "$wine_log" "the $MORV_WIN_PRESET tests under Wine"' EXIT
 trap 'exit 130' INT
-trap 'exit 143' TERM HUP
+trap 'exit 143' TERM
+trap 'exit 129' HUP
 morv_group_start "$runs/wine" bash -c '. scripts/wine-session.sh && morv_wine_start xvfb &&
   ctest --preset "$MORV_WIN_PRESET" -j 1' >"$wine_log" 2>&1
 wine_tests=$morv_group_pid
@@ -94,8 +80,8 @@ bash tests/release/reproducible.sh
 step "$MORV_WIN_PRESET tests under Wine on a virtual display: waiting for them"
 wine_status=0
 wait "$wine_tests" || wine_status=$?
+wine_tests=  # ended, and its log is shown here
 cat "$wine_log"
-wine_log_shown=1
 [ "$wine_status" = 0 ] || { echo "the $MORV_WIN_PRESET tests under Wine failed ($wine_status)" >&2; exit "$wine_status"; }
 if [ "$MORV_WIN_PRESET" = win64 ]; then
   # The checks of what ships read the win32 build's files and zip from the Linux side;
