@@ -22,8 +22,13 @@ morv_group_start() {
   shift
   mkdir -p "$dir/tmp"
   # setsid forks when it would otherwise lead a group already (-w then waits for the
-  # child): the group's number is the one the inner shell reports.
-  TMPDIR=$dir/tmp setsid -w bash -c 'echo $$ >"$0/pgid" && exec "$@"' "$dir" "$@" </dev/null &
+  # child): the group's number is the one the inner shell reports. The caller's own
+  # child is a subshell outside the group, which no KILL reaches, and whose notice of
+  # a killed command goes nowhere: the caller gets only the command's status.
+  (
+    TMPDIR=$dir/tmp setsid -w bash -c 'echo $$ >"$0/pgid" && exec "$@"' "$dir" "$@" </dev/null 2>&3 3>&-
+    exit $?
+  ) 3>&2 2>/dev/null &
   morv_group_pid=$!
 }
 
