@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
-# missing_helper_test.sh plain|saver|x11: a test script of that kind (the plain
-# library, the Windows saver's under Wine, the Linux display mode's on its Xvfb) that
-# calls a helper which no longer exists fails, even where it ignores the call's status;
-# the same script with the call of a command that exists passes.
+# missing_helper_test.sh plain|bare|saver|x11...: a test script of each kind (the plain
+# library, the prologue alone under set -e with no scratch folder, the Windows saver's
+# under Wine, the Linux display mode's on its Xvfb) that calls a helper which no longer
+# exists fails, even where it ignores the call's status; the same script with the call
+# of a command that exists passes.
 . "$(dirname "$0")/strict.sh"
 set -e
 tests=$(cd "$(dirname "$0")/.." && pwd)
-case $1 in
-  plain) lib=support/script_lib.sh begin="script_begin missing-helper" ;;
-  saver) lib=e2e/saver_lib.sh begin=saver_require_session ;;
-  x11) lib=e2e/x11_lib.sh begin="x11_session 64x48" ;;
-  *) echo "usage: $0 plain|saver|x11" >&2; exit 2 ;;
-esac
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/morv-missing-helper.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
@@ -24,13 +19,22 @@ run_child() {
   [ "$status" -ne 77 ] || { cat "$scratch/out"; exit 77; }
 }
 
-run_child true
-[ "$status" -eq 0 ] || { cat "$scratch/out"; echo "FAIL: the $1 script without a missing helper failed ($status)"; exit 1; }
-run_child check_the_deleted_window
-if [ "$status" -ne 0 ] && grep -q 'check_the_deleted_window: command not found' "$scratch/out"; then
-  echo "ok: the $1 script that calls a missing helper fails ($status)"
-else
-  cat "$scratch/out"
-  echo "FAIL: the $1 script that calls a missing helper ended with $status"
-  exit 1
-fi
+for kind in "$@"; do
+  case $kind in
+    plain) lib=support/script_lib.sh begin="script_begin missing-helper" ;;
+    bare) lib=support/strict.sh begin="set -e; pass() { :; }; finish() { :; }" ;;
+    saver) lib=e2e/saver_lib.sh begin=saver_require_session ;;
+    x11) lib=e2e/x11_lib.sh begin="x11_session 64x48" ;;
+    *) echo "usage: $0 plain|bare|saver|x11..." >&2; exit 2 ;;
+  esac
+  run_child true
+  [ "$status" -eq 0 ] || { cat "$scratch/out"; echo "FAIL: the $kind script without a missing helper failed ($status)"; exit 1; }
+  run_child check_the_deleted_window
+  if [ "$status" -ne 0 ] && grep -q 'check_the_deleted_window: command not found' "$scratch/out"; then
+    echo "ok: the $kind script that calls a missing helper fails ($status)"
+  else
+    cat "$scratch/out"
+    echo "FAIL: the $kind script that calls a missing helper ended with $status"
+    exit 1
+  fi
+done

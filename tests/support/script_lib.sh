@@ -25,6 +25,7 @@ exit_steps=()
 
 script_begin() {
   work=$(mktemp -d "${TMPDIR:-/tmp}/morv-$1.XXXXXX")
+  morv_marks=$work
   trap script_end EXIT
 }
 
@@ -33,13 +34,13 @@ at_exit() { exit_steps=("$1" "${exit_steps[@]}"); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 finish() {
-  commands_found || fail "commands not found: $(sort -u "$work/.commands-not-found" | tr '\n' ' ')"
+  commands_found || fail "commands not found: $(sort -u "$morv_marks/.commands-not-found" | tr '\n' ' ')"
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
 
-# commands_found: 1 once the script called a command that does not exist.
-commands_found() { [ ! -s "${work:-}/.commands-not-found" ]; }
+# commands_found: false once the script called a command that does not exist.
+commands_found() { [ ! -s "${morv_marks:-}/.commands-not-found" ]; }
 
 run_bg() {
   local name=$1
@@ -138,7 +139,7 @@ script_end() {
   end_processes "${pids[@]}" || status=1
   for step in "${exit_steps[@]}"; do eval "$step" || status=1; done
   # Also when the script ended without its finish, or skipped (77) after one.
-  [ "$status" -eq 1 ] || commands_found || { echo "FAIL: commands not found: $(sort -u "$work/.commands-not-found" | tr '\n' ' ')"; status=1; }
+  [ "$status" -eq 1 ] || commands_found || { echo "FAIL: commands not found: $(sort -u "$morv_marks/.commands-not-found" | tr '\n' ' ')"; status=1; }
   if [ -n "${MORV_E2E_KEEP:-}" ]; then
     echo "kept $work"
   else
