@@ -10,10 +10,16 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
 add_executable(x11_test_window ${PROJECT_SOURCE_DIR}/tests/support/x11_test_window.cpp)
 target_link_libraries(x11_test_window PRIVATE X11::X11 morv_warnings)
 # The display mode itself with a clean end of 3 s, longer than the grace a stop signal
-# gives a program that does not look for it.
-get_target_property(_morv_x11_libs morvessantique LINK_LIBRARIES)
+# gives a program that does not look for it. Built as the product is: its libraries,
+# include folders and compile settings, as x11/CMakeLists.txt gives them (set there,
+# before this file is read).
 add_executable(x11_slow_end ${PROJECT_SOURCE_DIR}/x11/main.cpp ${PROJECT_SOURCE_DIR}/x11/glx_surface.cpp)
-target_link_libraries(x11_slow_end PRIVATE ${_morv_x11_libs})
+foreach(_property LINK_LIBRARIES INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS)
+  get_target_property(_value morvessantique ${_property})
+  if(_value)
+    set_property(TARGET x11_slow_end APPEND PROPERTY ${_property} ${_value})
+  endif()
+endforeach()
 target_compile_definitions(x11_slow_end PRIVATE MORV_TEST_SLOW_END)
 set(_morv_x11_e2e window bad_options)
 if(NOT MORV_SANITIZE)
