@@ -36,25 +36,28 @@ if [ "$MORV_WIN_PRESET" = win64 ]; then
 fi
 
 step "$MORV_WIN_PRESET tests under Wine on a virtual display: started in the background"
-# In a subshell of its own, whose Wine session (prefix, display, wineserver) ends with
-# it, also when this script ends it early. One test at a time: the tests share one
-# display, one registry and one wineserver.
-wine_tests_in_background() {
-  morv_wine_start xvfb || return 1
-  ctest --preset "$MORV_WIN_PRESET" -j 1 &
-  local tests=$!
-  trap 'kill $tests 2>/dev/null || true; exit 143' TERM
-  wait $tests
-}
-wine_log=$(mktemp /tmp/morv-wine-tests.XXXXXX)
-( wine_tests_in_background ) >"$wine_log" 2>&1 &
-wine_tests=$!
-trap 'kill $wine_tests 2>/dev/null || true; wait $wine_tests 2>/dev/null || true; rm -f "$wine_log"' EXIT
+# In a process group of its own, with its own Wine session (prefix, display, wineserver);
+# one test at a time: the tests share one display, one registry and one wineserver. Its
+# output goes to a log, shown at the end, and also when this script ends early after it
+# failed. Whatever ends this script ends the run and everything it started, and removes
+# their temporary folders (scripts/run-group.sh).
+. scripts/run-group.sh
+runs=$(mktemp -d /tmp/morv-test.XXXXXX)
+wine_log=$runs/wine-tests.log
+wine_tests=
+trap 'morv_runs_end "$runs" "$wine_tests" "$wine_log" "the $MORV_WIN_PRESET tests under Wine"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+morv_group_start "$runs/wine" bash -c '. scripts/wine-session.sh && morv_wine_start xvfb &&
+  ctest --preset "$MORV_WIN_PRESET" -j 1' >"$wine_log" 2>&1
+wine_tests=$morv_group_pid
 
 step "web page: emscripten build, then the page in headless Chromium against the host tool's pictures"
 cmake --preset web -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
 cmake --build --preset web -j "$jobs"
-ctest --preset web
+# Its own group too, so that what its browsers leave behind ends with it.
+morv_group_run "$runs/web" ctest --preset web
 
 step "the tool's trace and png under Valgrind's memcheck"
 bash tests/host/valgrind_tool.sh build/host/tools/morvessantique-tool
@@ -76,7 +79,8 @@ bash tests/release/reproducible.sh
 
 step "$MORV_WIN_PRESET tests under Wine on a virtual display: waiting for them"
 wine_status=0
-wait $wine_tests || wine_status=$?
+wait "$wine_tests" || wine_status=$?
+wine_tests=  # ended, and its log is shown here
 cat "$wine_log"
 [ "$wine_status" = 0 ] || { echo "the $MORV_WIN_PRESET tests under Wine failed ($wine_status)" >&2; exit "$wine_status"; }
 if [ "$MORV_WIN_PRESET" = win64 ]; then

@@ -31,7 +31,7 @@ morv_wine_start() {
   morv_wine_pick
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  MORV_WINE_TMP=$(mktemp -d /tmp/morv-wine.XXXXXX)
+  MORV_WINE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/morv-wine.XXXXXX")
   export WINEPREFIX="$MORV_WINE_TMP/prefix"
   trap morv_wine_stop EXIT
   if [ "${1:-}" = xvfb ]; then

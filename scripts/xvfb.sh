@@ -9,7 +9,7 @@
 morv_xvfb_start() {
   local screen=$1 log=$2 number cookie i
   shift 2
-  morv_xvfb_auth=$(mktemp /tmp/morv-xauth.XXXXXX)
+  morv_xvfb_auth=$(mktemp "${TMPDIR:-/tmp}/morv-xauth.XXXXXX")
   cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
   # The server takes every cookie in the file, whatever display it names; this entry
   # names a host that no client looks for. The client's entry follows once the

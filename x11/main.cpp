@@ -43,12 +43,19 @@ constexpr char ProgramName[] = "morvessantique";
 // just before the wait begins still wakes it at once. Where the program cannot
 // look (an X call to a server that never answers, a driver's wait), the signal
 // takes its default course StopGraceSeconds later; a second one at once. Once
-// the stop is noticed, the clean end takes as long as it needs.
+// the run is over, whatever ended it, the program's own clean-up (freeing the
+// ferns) takes as long as it needs, also when the signal comes during it; after a
+// signal, the GLX and X teardown after it waits on the server, and gets
+// StopGraceSeconds again. A bounded end is the signal's default course: the
+// program is killed by it (exit status 143 for SIGTERM, 130 for SIGINT).
 constexpr unsigned StopGraceSeconds = 2;
 // The signal's number, once one came. Any thread may take the signal (the
 // OpenGL driver starts some) and others read it.
 std::atomic<int> g_stopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+// True during the program's own clean-up, which a first signal does not bound.
+std::atomic<bool> g_ownCleanUp{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
 int g_wakePipe[2] = {-1, -1};
 
 void EndByDefault(int signal) {
@@ -64,7 +71,7 @@ void OnStopSignal(int signal) {
     return;
   }
   // Armed before the flag is seen, so that the program's alarm(0) comes after it.
-  alarm(StopGraceSeconds);
+  if (!g_ownCleanUp.load()) alarm(StopGraceSeconds);
   g_stopSignal.store(signal);
   const int savedErrno = errno;
   const char byte = 0;
@@ -368,12 +375,24 @@ int Run(const X11Options& options) {
     PresentGlxSurface(s.surface);
     result = RunLoop(s);
   }
+  // The run may have ended for another reason (window gone, X error) after a signal
+  // armed the alarm: cancelled here, whatever the loop saw.
+  g_ownCleanUp.store(true);
+  StopRequested();
 #ifdef MORV_TEST_SLOW_END
-  sleep(3);  // only in a test's build: a clean end as slow as a large store's on a busy machine
+  // Only in a test's build: a clean end as slow as a large store's on a busy machine,
+  // which a signal does not cut short either.
+  timespec slow{3, 0};
+  while (nanosleep(&slow, &slow) != 0 && errno == EINTR) {
+  }
 #endif
   s.exiting = true;
   sink.Release();
   FreeFerns(Store());
+  g_ownCleanUp.store(false);
+  // After a stop signal the server may be the reason for the stop and never answer.
+  // Without a signal there is none for the alarm to raise: the window was destroyed.
+  if (g_stopSignal.load() != 0) alarm(StopGraceSeconds);
   DestroyGlxSurface(s.surface);
   if (s.ownWindow && !s.windowGone) XDestroyWindow(s.display, s.window);
   XCloseDisplay(s.display);

@@ -18,6 +18,10 @@ foreach(_case IN LISTS _morv_saver_e2e)
   set_tests_properties(saver_${_name}_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display LABELS e2e)
 endforeach()
+add_test(NAME saver_missing_helper_e2e
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/missing_helper_test.sh saver)
+set_tests_properties(saver_missing_helper_e2e PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77
+                     RESOURCE_LOCK morv_display LABELS e2e)
 
 # Scripts that look at or drive the saver through the outside probe: a 2-minute
 # soak, command lines that no control panel sends, and the configuration dialog

@@ -2,9 +2,10 @@
 # The web release zip as a visitor's host gets it: one folder holding exactly the
 # page's files and SHA256SUMS, and the sums match.
 #   web_zip.sh ZIP
-set -euo pipefail
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 zip=$1
-work=$(mktemp -d /tmp/morv-web-zip.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/morv-web-zip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 name=$(basename "$zip" .zip)

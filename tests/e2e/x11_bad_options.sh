@@ -22,7 +22,8 @@ expect() {
   shift
   while [ "$1" != -- ]; do env_args+=("$1"); shift; done
   shift
-  env "${env_args[@]}" "$bin" "$@" >"$work/out" 2>"$work/err" </dev/null
+  # Bounded: a program that keeps running on a command line it should refuse fails (124).
+  timeout -k 2 10 env "${env_args[@]}" "$bin" "$@" >"$work/out" 2>"$work/err" </dev/null
   local rc=$? what="${env_args[*]} $*"
   if [ "$rc" -ne "$code" ]; then
     fail "[$what] exit $rc, expected $code: $(head -2 "$work/err")"

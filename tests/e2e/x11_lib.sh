@@ -18,6 +18,13 @@ x11_session() {
   at_exit morv_xvfb_stop
 }
 
+# signal_running NAME SIGNAL: sends it to the program run as NAME, which must not have
+# ended before it (then the end that follows proves nothing).
+signal_running() {
+  [ ! -s "$work/$1.exit" ] || fail "$1 ended before SIG$2, with $(exit_code "$1")$(said "$1")"
+  kill "-$2" "$(cat "$work/$1.pid")"
+}
+
 # ended_with NAME CODE WHAT: the program run as NAME ends within 10 s of this call, made
 # right after what should end it, with CODE and nothing on stderr.
 ended_with() {

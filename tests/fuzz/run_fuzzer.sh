@@ -3,7 +3,8 @@
 # Runs FUZZER over the committed SEEDS without writing into them: inputs it
 # grows go to a scratch directory (FUZZ_CORPUS to keep them), a crashing,
 # leaking or hanging input to FINDINGS. Prints the executions reached.
-set -euo pipefail
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 fuzzer=$1 seeds=$2 findings=$3
 shift 3
 mkdir -p "$findings"

@@ -4,7 +4,8 @@
 # nothing outside; where this kernel cannot run i386 programs, that namespace's own
 # binfmt_misc (Linux 6.7 and later) hands them to qemu-i386-static, so that the answer
 # to keep is yes.
-set -u
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 script=$(cd "$(dirname "$0")/../.." && pwd)/scripts/runs-i386.sh
 mnt=$(mktemp -d /tmp/morv-noexec.XXXXXX)
 trap 'rmdir "$mnt"' EXIT

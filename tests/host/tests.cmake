@@ -49,4 +49,12 @@ if(NOT MORV_WINDOWS AND NOT MORV_SANITIZE)
   add_test(NAME runs_i386_probes_where_programs_may_run
            COMMAND bash ${MORV_HOST_TESTS}/runs_i386_noexec_tmpdir.sh)
   set_tests_properties(runs_i386_probes_where_programs_may_run PROPERTIES SKIP_RETURN_CODE 77)
+  # The end of the test command's background runs: nothing left running, no folder left.
+  add_test(NAME background_run_ends_whole
+           COMMAND bash ${MORV_HOST_TESTS}/run_group_test.sh)
+  # A test script that calls a helper which no longer exists fails, with the scratch
+  # folder of script_lib.sh or without (also on the displays of the end-to-end scripts:
+  # x11.cmake, saver.cmake).
+  add_test(NAME missing_helper_fails_a_script
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/missing_helper_test.sh plain bare)
 endif()

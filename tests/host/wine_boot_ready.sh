@@ -5,7 +5,8 @@
 # on a prefix whose stamp is already there (-u always sets it up). The check passes a
 # ready prefix whatever Wine printed, finishes a half-made one, and otherwise fails,
 # saying so last on stderr with Wine's first error.
-set -u
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 stubs=$(mktemp -d /tmp/morv-wine-boot.XXXXXX)
 trap 'rm -rf "$stubs"' EXIT
 # Each start takes the next line of $STUB_PLAN: done (the set-up completes), cut (it

@@ -2,7 +2,8 @@
 # no_x87_sine.sh OBJDUMP PROGRAM...: fails when a program holds an x87 sine or cosine
 # instruction (fsin, fcos, fsincos). The ferns' directions come from a constant table:
 # these instructions give other values than the ones the ferns were recorded with.
-set -euo pipefail
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 objdump=$1
 shift
 status=0

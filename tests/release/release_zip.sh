@@ -3,11 +3,12 @@
 # README.txt and SHA256SUMS, in one folder; the sums match; and Install.exe, started from
 # the unpacked folder, installs that very saver.
 #   release_zip.sh ZIP DIALOGS_INSTALL_SCRIPT
-set -euo pipefail
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 zip=$1
 install_script=$2
 [ -f "$zip" ] || { echo "FAIL: no $zip (cmake --build --preset win32 --target package)"; exit 1; }
-work=$(mktemp -d /tmp/morv-release.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/morv-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 

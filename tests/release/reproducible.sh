@@ -11,7 +11,8 @@
 # again reads the key anew (moved meanwhile) and makes the same zip. Then lintian checks
 # the Debian package and fails on any error.
 #   reproducible.sh            (from anywhere; builds take about a minute each)
-set -euo pipefail
+. "$(dirname "$0")/../support/strict.sh"
+set -e
 src=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/morv-reproducible.XXXXXX)
 trap 'rm -rf "$work"' EXIT

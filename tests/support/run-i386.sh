@@ -2,7 +2,8 @@
 # run-i386.sh PROGRAM ARGS...: runs a static i386 Linux program natively where the
 # kernel runs 32-bit programs, and under qemu-i386-static (Debian's qemu-user-static)
 # where it cannot.
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
+set -e
 if bash "$(dirname "$0")/../../scripts/runs-i386.sh"; then
   echo "this kernel runs 32-bit programs: $(basename "$1") runs natively"
   exec "$@"

@@ -2,7 +2,8 @@
 # same-output.sh "<command A>" "<command B>" ARGS...
 # Runs both commands (word-split, so a command may carry an emulator) with the
 # same arguments and fails unless their standard outputs are byte for byte equal.
-set -euo pipefail
+. "$(dirname "$0")/strict.sh"
+set -e
 a=$1 b=$2
 shift 2
 tmp=$(mktemp -d)

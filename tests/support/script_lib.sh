@@ -1,7 +1,7 @@
 # Shared by the test scripts (sourced): checks counted as they pass or fail, programs
 # run in the background and waited for, and their end. Needs nothing beyond bash,
 # coreutils and /proc (no procps).
-#   script_begin NAME         a scratch folder $work (/tmp/morv-NAME.*) and an EXIT trap
+#   script_begin NAME         a scratch folder $work ($TMPDIR/morv-NAME.*) and an EXIT trap
 #                             that ends every program run_bg started, runs the at_exit
 #                             steps and removes $work (kept when MORV_E2E_KEEP is set)
 #   at_exit COMMAND           one more step for that trap (eval'd, last added runs first;
@@ -14,6 +14,9 @@
 #   stop_bg NAME              ends it (and what it started) now
 #   exit_code NAME, said NAME its exit code; the last lines of its stderr, for messages
 #   now_ms                    wall-clock milliseconds
+# A call to a command that does not exist fails the script (strict.sh).
+
+. "$(dirname "${BASH_SOURCE[0]}")/strict.sh"
 
 failures=0
 passes=0
@@ -21,7 +24,8 @@ pids=()
 exit_steps=()
 
 script_begin() {
-  work=$(mktemp -d "/tmp/morv-$1.XXXXXX")
+  work=$(mktemp -d "${TMPDIR:-/tmp}/morv-$1.XXXXXX")
+  morv_marks=$work
   trap script_end EXIT
 }
 
@@ -30,9 +34,13 @@ at_exit() { exit_steps=("$1" "${exit_steps[@]}"); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 finish() {
+  commands_found || fail "commands not found: $(sort -u "$morv_marks/.commands-not-found" | tr '\n' ' ')"
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+
+# commands_found: false once the script called a command that does not exist.
+commands_found() { [ ! -s "${morv_marks:-}/.commands-not-found" ]; }
 
 run_bg() {
   local name=$1
@@ -130,6 +138,8 @@ script_end() {
   local status=$? step
   end_processes "${pids[@]}" || status=1
   for step in "${exit_steps[@]}"; do eval "$step" || status=1; done
+  # Also when the script ended without its finish, or skipped (77) after one.
+  [ "$status" -eq 1 ] || commands_found || { echo "FAIL: commands not found: $(sort -u "$morv_marks/.commands-not-found" | tr '\n' ' ')"; status=1; }
   if [ -n "${MORV_E2E_KEEP:-}" ]; then
     echo "kept $work"
   else
