@@ -12,6 +12,10 @@
   const StillMaxTicks = 10000;
   const StillSliceMs = 25;  // the still's ticks drawn before the page gets a turn
   const RestoreWaitMs = 5000;  // a lost WebGL context not back after 5 s in view is given up
+  const UpdateEveryMs = 4 * 3600 * 1000;  // a page in view asks this often for a new release
+  // The most pixels the ferns are computed for: 7680x4320 takes about 3 s and 620 MB.
+  // A larger canvas gets a smaller picture that the browser scales up.
+  const MaxPixels = 7680 * 4320;
   const FastKey = 'morvessantique.fastMadness';
   const AwakeKey = 'morvessantique.keepAwake';
   const Outcomes = ['complete', 'stopped', 'out of memory'];  // the engine's PrecomputeOutcome
@@ -28,6 +32,7 @@
   const message = document.getElementById('message');
   const updateNotice = document.getElementById('update');
   const switchButton = document.getElementById('switch');
+  const cappedNote = document.getElementById('capped');
 
   const state = {
     ready: false,  // the engine is loaded
@@ -194,7 +199,8 @@
     state.computeStart = performance.now();
     root.dataset.state = 'computing';
     for (const line of progressLines) line.textContent = '';
-    surface.resize(state.shown.width, state.shown.height);
+    const { width, height } = capped(state.shown);
+    surface.resize(width, height);
     Module._morv_start(surface.width(), surface.height(), fast ? 1 : 0);
   }
 
@@ -215,6 +221,17 @@
     }
   }
 
+  // A size within MaxPixels, of the same shape; the panel says when it is smaller.
+  function capped(size) {
+    const scale = Math.min(1, Math.sqrt(MaxPixels / (size.width * size.height)));
+    const width = Math.max(1, Math.floor(size.width * scale));
+    const height = Math.max(1, Math.floor(size.height * scale));
+    cappedNote.hidden = scale === 1;
+    cappedNote.textContent = `The ferns are drawn at ${width}x${height} and scaled up to ` +
+      `${size.width}x${size.height}: more pixels would take too much memory and time.`;
+    return { width, height };
+  }
+
   function sizeChanged(size) {
     state.wanted = size;
     if (state.shown === null) {
@@ -227,23 +244,41 @@
     }, SettleMs);
   }
 
+  // The canvas's size in device pixels. Where the browser reports it exactly
+  // (device-pixel-content-box), a change of the ratio (zoom, another monitor)
+  // comes as a resize; elsewhere the ratio is watched for that.
   function observeSize() {
+    let exact = false;  // the browser reports device pixels itself
+    const measured = () => {
+      const box = canvas.getBoundingClientRect();
+      return { width: Math.round(box.width * devicePixelRatio),
+               height: Math.round(box.height * devicePixelRatio) };
+    };
+    const followRatio = () => {
+      if (!window.matchMedia) return;
+      matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener('change', () => {
+        followRatio();  // the query for the new ratio
+        if (!exact) sizeChanged(measured());
+      }, { once: true });
+    };
+    followRatio();
     if (!window.ResizeObserver) {
-      const windowSize = () => ({
-        width: Math.round(innerWidth * devicePixelRatio),
-        height: Math.round(innerHeight * devicePixelRatio),
-      });
-      addEventListener('resize', () => sizeChanged(windowSize()));
-      sizeChanged(windowSize());
+      addEventListener('resize', () => sizeChanged(measured()));
+      sizeChanged(measured());
       return;
     }
     const observer = new ResizeObserver((entries) => {
       const entry = entries[entries.length - 1];
       const box = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
-      sizeChanged(box ? { width: box.inlineSize, height: box.blockSize } : {
+      const size = {
         width: Math.round(entry.contentRect.width * devicePixelRatio),
         height: Math.round(entry.contentRect.height * devicePixelRatio),
-      });
+      };
+      // The browser's own rounding, unless it is plainly of another ratio: Chromium's
+      // emulated ratios (its developer tools) report CSS pixels there.
+      exact = !!box && Math.abs(box.inlineSize - size.width) <= 1 &&
+        Math.abs(box.blockSize - size.height) <= 1;
+      sizeChanged(exact ? { width: box.inlineSize, height: box.blockSize } : size);
     });
     try {
       observer.observe(canvas, { box: 'device-pixel-content-box' });
@@ -415,6 +450,16 @@
     fail('This browser cannot draw the ferns: it does not run WebAssembly, which computes them.');
     return;
   }
+  // A browser whose policy support lacks 'wasm-unsafe-eval' (older WebKit) refuses
+  // WebAssembly under the page's policy.
+  try {
+    new WebAssembly.Module(new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0]));
+  } catch (e) {
+    fail('This browser cannot draw the ferns: it does not let this page run WebAssembly, ' +
+         "which computes them. Its security policy support lacks 'wasm-unsafe-eval', the " +
+         'keyword that allows it; a newer version of the browser has it.');
+    return;
+  }
   surface = createSurface();
   if (!surface) {
     fail('This browser cannot draw the ferns: WebGL is not available' +
@@ -486,13 +531,25 @@
       const offer = () => {
         if (registration.waiting && workers.controller) updateNotice.hidden = false;
       };
-      registration.addEventListener('updatefound', () => {
-        registration.installing.addEventListener('statechange', offer);
-      });
+      // The browser may have found the new worker before register() resolved:
+      // the one installing now is watched as well as any found later.
+      const watch = () => {
+        if (registration.installing) registration.installing.addEventListener('statechange', offer);
+      };
+      registration.addEventListener('updatefound', watch);
+      watch();
       switchButton.addEventListener('click', () => {
         if (registration.waiting) registration.waiting.postMessage('switch');
       });
       offer();
+      // A page left open asks now and then, and whenever it comes back into view.
+      const ask = () => {
+        if (document.visibilityState !== 'visible') return;
+        offer();
+        registration.update().catch(() => {});  // offline, or the server is away: later
+      };
+      setInterval(ask, UpdateEveryMs);
+      document.addEventListener('visibilitychange', ask);
     }).catch(() => {});  // the page works without
   }
 

@@ -11,5 +11,5 @@ set_tests_properties(web_page_e2e PROPERTIES TIMEOUT 300)
 
 add_test(NAME web_zip_package COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target package)
 set_tests_properties(web_zip_package PROPERTIES FIXTURES_SETUP morv_web_zip)
-add_test(NAME web_zip_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/web_zip.sh ${MORV_WEB_ZIP})
+add_test(NAME web_zip_e2e COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/web_zip.sh ${MORV_WEB_ZIP} ${MORV_WEB_FILE_LIST})
 set_tests_properties(web_zip_e2e PROPERTIES FIXTURES_REQUIRED morv_web_zip)

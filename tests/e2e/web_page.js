@@ -36,6 +36,22 @@ function count(pixels, other, test) {
 const isLit = (p, _, i) => p[i] + p[i + 1] + p[i + 2] > 0;
 const differs = (p, q, i) => p[i] !== q[i] || p[i + 1] !== q[i + 1] || p[i + 2] !== q[i + 2];
 const state = (name) => `document.documentElement.dataset.state === '${name}'`;
+// Whether `expression` comes true within `seconds`: a check, not the end of the run.
+const reaches = (page, expression, seconds) =>
+  page.until(expression, seconds).then(() => true, () => false);
+// The page's files, as the build lists them; the worker keeps all but itself.
+const pageFiles = fs.readFileSync(path.join(__dirname, '../../web/page_files.txt'), 'utf8')
+  .split('\n').filter(Boolean);
+const kept = pageFiles.filter((name) => name !== 'sw.js');
+// A new sw.js for the files in `dir`, as the build makes it.
+const remakeWorker = (dir) => execFileSync(cmake, ['-D', `DIR=${dir}`,
+  '-D', `FILES=${kept.join(';')}`, '-D', `TEMPLATE=${path.join(__dirname, '../../web/sw.js.in')}`,
+  '-P', path.join(__dirname, '../../web/service_worker.cmake')]);
+function changeFooter(dir, text) {
+  const index = path.join(dir, 'index.html');
+  fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace(/( \w+)?<\/footer>/, ` ${text}</footer>`));
+  remakeWorker(dir);
+}
 
 // The browser's rasteriser may end a few lines one pixel differently from
 // Mesa's: at most 0.5% of the lit pixels.
@@ -47,16 +63,14 @@ async function samePicture(page, expected, what) {
 }
 
 async function main() {
-  const kept = ['index.html', 'morvessantique.js', 'morvessantique.wasm', 'page.css', 'page.js',
-    'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];
-  const bytes = [...kept, 'sw.js']
+  const bytes = pageFiles
     .reduce((sum, name) => sum + fs.statSync(path.join(folder, name)).size, 0);
   check(bytes < 300000, `the page's files: ${bytes} bytes (under 300 KB)`);
 
-  const base = await serve(folder);
+  const base = (await serve(folder)).address;
   const browser = await launch();
-  const open = async (width, height, query, address = `${base}/index.html`) => {
-    const page = await browser.newPage(width, height);
+  const open = async (width, height, query, address = `${base}/index.html`, ratio = 1) => {
+    const page = await browser.newPage(width, height, ratio);
     await page.send('Page.navigate', { url: `${address}${query}` });
     return page;
   };
@@ -67,6 +81,11 @@ async function main() {
     await page.resize(480, 360);
     await page.until(`document.getElementById('ferns').width === 480 && ${state('still')}`);
     await samePicture(page, toolPicture('480x360', 110), 'resized to 480x360');
+
+    // At a device pixel ratio of 2 the ferns are those of the device's pixels.
+    page = await open(640, 480, '?still=110', undefined, 2);
+    await page.until(state('still'));
+    await samePicture(page, toolPicture('1280x960', 110), '?still=110 at 640x480, ratio 2');
 
     // The first visit installs the app's files; a reload with no network draws the same.
     page = await open(640, 480, '?still=110');
@@ -208,32 +227,46 @@ async function main() {
     // other copy keeps its own offline copy.
     const site = path.join(work, 'site');
     for (const copy of ['a', 'b']) fs.cpSync(folder, path.join(site, copy), { recursive: true });
-    const origin = await serve(site);
+    const origin = (await serve(site)).address;
     const other = await open(640, 480, '', `${origin}/b/index.html`);
     await other.until('!!navigator.serviceWorker.controller');
     const [otherCache] = await other.evaluate('caches.keys()');
     page = await open(640, 480, '', `${origin}/a/index.html`);
     await page.until(`!!navigator.serviceWorker.controller && ${state('running')}`);
-    const index = path.join(site, 'a', 'index.html');
-    fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('</footer>', ' new</footer>'));
-    execFileSync(cmake, ['-D', `DIR=${path.join(site, 'a')}`, '-D', `FILES=${kept.join(';')}`,
-      '-D', `TEMPLATE=${path.join(__dirname, '../../web/sw.js.in')}`,
-      '-P', path.join(__dirname, '../../web/service_worker.cmake')]);
+    changeFooter(path.join(site, 'a'), 'new');
+    // The browser may find the new worker before register() resolves (on the
+    // reload's own check): here register() resolves only once it is found.
+    await page.send('Page.enable');
+    const { identifier } = await page.send('Page.addScriptToEvaluateOnNewDocument', { source: `
+      const register = ServiceWorkerContainer.prototype.register;
+      ServiceWorkerContainer.prototype.register = function (...args) {
+        return register.apply(this, args).then((r) => r.installing || r.waiting ? r
+          : new Promise((resolve) => r.addEventListener('updatefound', () => resolve(r))));
+      };` });
     await page.send('Page.reload');
     const footer = "document.querySelector('footer').textContent";
     await page.until(`!document.getElementById('update').hidden && ${state('running')}`);
     check(!/new$/.test(await page.evaluate(footer)), 'a new release: the notice, the old page');
+    await page.send('Page.removeScriptToEvaluateOnNewDocument', { identifier });
     await page.evaluate("window.old = true; document.getElementById('switch').click()");
     await page.until(`!window.old && /new$/.test(${footer}) && ${state('running')}`);
     const names = await page.evaluate('caches.keys()');
     check(names.length === 2 && names.includes(otherCache),
           `one click switched, the other copy's cache is kept: ${names.join(', ')}`);
 
+    // A page left open hears of the next release when it comes back into view.
+    changeFooter(path.join(site, 'a'), 'newer');
+    await browser.newPage(64, 64);  // in front of it
+    await page.until("document.visibilityState === 'hidden'");
+    await page.send('Page.bringToFront');
+    check(await reaches(page, "!document.getElementById('update').hidden", 30) &&
+          /new$/.test(await page.evaluate(footer)), 'back in view, the page offers a release made meanwhile');
+
     // Only its own scripts: one from another origin does not run.
     const stranger = path.join(work, 'stranger');
     fs.mkdirSync(stranger);
     fs.writeFileSync(path.join(stranger, 'stranger.js'), "window.stranger = 'it ran';");
-    const strangers = await serve(stranger);
+    const strangers = (await serve(stranger)).address;
     const injected = await page.evaluate(`new Promise((resolve) => {
       const script = document.createElement('script');
       script.src = '${strangers}/stranger.js';
@@ -241,6 +274,65 @@ async function main() {
       document.body.append(script);
     })`);
     check(injected === 'refused', `a script from another origin: ${injected}`);
+
+    // A host with "pretty URLs": index.html is a redirect to the folder. The second
+    // visit, online and then with the server gone, comes from the offline copy.
+    const pretty = await serve(folder, { redirect: true });
+    page = await open(640, 480, '?still=110', `${pretty.address}/`);
+    await page.until(`!!navigator.serviceWorker.controller && ${state('still')}`);
+    for (const how of ['online', 'offline']) {
+      if (how === 'offline') pretty.close();
+      page = await open(640, 480, '?still=110', `${pretty.address}/`);
+      check(await reaches(page, state('still'), 20), `a redirecting host: the second visit ${how}`);
+      await samePicture(page, toolPicture('640x480', 110), `a redirecting host, ${how}`);
+    }
+
+    // Failed updates leave the running copy as it was: a new sw.js of the same
+    // release whose install cannot keep one file (cache.put refuses an answer with
+    // Vary: *), then a new release with one file missing on the server.
+    const copy = path.join(work, 'copy');
+    fs.cpSync(folder, copy, { recursive: true });
+    let odd = null;  // how the server answers for page.css
+    const host = await serve(copy, { answer: (name) => (name === '/page.css' ? odd : null) });
+    page = await open(640, 480, '?still=110', `${host.address}/index.html`);
+    await page.until(`!!navigator.serviceWorker.controller && ${state('still')}`);
+    const running = await page.evaluate('caches.keys()');
+    const update = () => page.evaluate(`navigator.serviceWorker.getRegistration().then((r) =>
+      new Promise((resolve) => {
+        r.addEventListener('updatefound', () => {
+          const w = r.installing;
+          w.addEventListener('statechange', () => {
+            if (w.state === 'redundant' || w.state === 'installed') resolve(w.state);
+          });
+        });
+        r.update().catch(() => {});
+        setTimeout(() => resolve('no new worker'), 30000);
+      }))`);
+    fs.appendFileSync(path.join(copy, 'sw.js'), '// the same release\n');
+    odd = { headers: { Vary: '*' } };
+    const sameRelease = await update();
+    changeFooter(copy, 'new');
+    odd = { status: 404 };
+    const missing = await update();
+    const caches = await page.evaluate('caches.keys()');
+    check(sameRelease === 'redundant' && missing === 'redundant' &&
+          caches.join() === running.join(), `failed updates (${sameRelease}, ${missing}) ` +
+          `keep the running cache: ${running} -> ${caches}`);
+    host.close();
+    await page.send('Page.reload');
+    check(await reaches(page, state('still'), 20) &&
+          await page.evaluate("document.getElementById('update').hidden"),
+          'after the failed updates, offline: no notice');
+    await samePicture(page, toolPicture('640x480', 110), 'after the failed updates, offline');
+
+    // A browser whose policy support lacks the keyword that allows WebAssembly.
+    const oldPolicy = await serve(folder, { answer: (name, data) => (name === '/index.html'
+      ? { body: data.toString().replace("'self' 'wasm-unsafe-eval'", "'self'") } : null) });
+    page = await open(640, 480, '', `${oldPolicy.address}/index.html`);
+    const refused = await reaches(page, state('failed'), 20) &&
+      await page.evaluate("document.getElementById('message').innerText");
+    check(/cannot draw the ferns.*lacks 'wasm-unsafe-eval'/.test(refused),
+          `WebAssembly refused by the policy: "${refused}"`);
   } finally {
     await browser.close();
   }

@@ -9,22 +9,42 @@ const http = require('http');
 const os = require('os');
 const path = require('path');
 
-// Serves `folder` on 127.0.0.1 at a free port; resolves to its address.
-function serve(folder) {
+// Serves `folder` on 127.0.0.1 at a free port; resolves to { address, close }.
+// `answer(name)`, where given, may answer a request for a file (its path in the
+// folder) otherwise: { status, headers, body }, or a body of its own.
+// `redirect` answers .../index.html with a 301 to the folder, as hosts with
+// "pretty URLs" do, and serves the folder as its index.html. close() ends the
+// server and every connection: the page is then offline.
+function serve(folder, { answer = () => null, redirect = false } = {}) {
   const types = {
     '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
     '.webmanifest': 'application/manifest+json', '.png': 'image/png',
   };
   const server = http.createServer((request, response) => {
-    const file = path.join(folder, path.normalize(new URL(request.url, 'http://x').pathname));
+    let name = path.normalize(new URL(request.url, 'http://x').pathname);
+    if (redirect && name.endsWith('/index.html')) {
+      response.writeHead(301, { Location: name.slice(0, -'index.html'.length) });
+      response.end();
+      return;
+    }
+    if (redirect && name.endsWith('/')) name += 'index.html';
+    const file = path.join(folder, name);
     fs.readFile(file, (error, data) => {
-      response.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(file)] || '' });
-      response.end(error ? '' : data);
+      const own = error ? null : answer(name, data);
+      response.writeHead(own && own.status || (error ? 404 : 200), {
+        'Content-Type': types[path.extname(file)] || '', ...(own && own.headers) });
+      response.end(error ? '' : own && own.body || data);
     });
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
     server.unref();
-    resolve(`http://127.0.0.1:${server.address().port}`);
+    resolve({
+      address: `http://127.0.0.1:${server.address().port}`,
+      close() {
+        server.close();
+        server.closeAllConnections();
+      },
+    });
   }));
 }
 
@@ -107,15 +127,15 @@ function launch(extraFlags = []) {
   return {
     pid: child.pid,
     profile,
-    // A tab with a viewport of width x height CSS pixels at one device pixel each.
-    async newPage(width, height) {
+    // A tab with a viewport of width x height CSS pixels at `scale` device pixels each.
+    async newPage(width, height, scale = 1) {
       const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
       const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
       const page = {
         send: (method, params) => send(method, params, sessionId),
         nextEvent: (method) => nextEvent(method, sessionId),
-        resize: (w, h) => page.send('Emulation.setDeviceMetricsOverride',
-          { width: w, height: h, deviceScaleFactor: 1, mobile: false }),
+        resize: (w, h, ratio = 1) => page.send('Emulation.setDeviceMetricsOverride',
+          { width: w, height: h, deviceScaleFactor: ratio, mobile: false }),
         // The value of `expression`, or of the promise it gives, once settled.
         async evaluate(expression) {
           const { result } = await page.send('Runtime.evaluate',
@@ -135,7 +155,7 @@ function launch(extraFlags = []) {
           return Buffer.from(data, 'base64');
         },
       };
-      await page.resize(width, height);
+      await page.resize(width, height, scale);
       return page;
     },
     async close() {
