@@ -450,16 +450,6 @@
     fail('This browser cannot draw the ferns: it does not run WebAssembly, which computes them.');
     return;
   }
-  // A browser whose policy support lacks 'wasm-unsafe-eval' (older WebKit) refuses
-  // WebAssembly under the page's policy.
-  try {
-    new WebAssembly.Module(new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0]));
-  } catch (e) {
-    fail('This browser cannot draw the ferns: it does not let this page run WebAssembly, ' +
-         "which computes them. Its security policy support lacks 'wasm-unsafe-eval', the " +
-         'keyword that allows it; a newer version of the browser has it.');
-    return;
-  }
   surface = createSurface();
   if (!surface) {
     fail('This browser cannot draw the ferns: WebGL is not available' +
@@ -573,9 +563,17 @@
       fail(`The ferns could not be started: ${what}.${servedHint}`);
     },
   };
-  const engine = document.createElement('script');
-  engine.src = 'morvessantique.js';
-  engine.onerror = () => fail(`The page could not load morvessantique.js.${servedHint}`);
-  document.body.appendChild(engine);
+  // A browser whose policy support lacks 'wasm-unsafe-eval' (older WebKit) refuses
+  // WebAssembly under the page's policy: an empty module tells, before the engine.
+  WebAssembly.instantiate(new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0])).then(() => {
+    const engine = document.createElement('script');
+    engine.src = 'morvessantique.js';
+    engine.onerror = () => fail(`The page could not load morvessantique.js.${servedHint}`);
+    document.body.appendChild(engine);
+  }, () => {
+    fail('This browser cannot draw the ferns: it does not let this page run WebAssembly, ' +
+         "which computes them. Its security policy support lacks 'wasm-unsafe-eval', the " +
+         'keyword that allows it; a newer version of the browser has it.');
+  });
   observeSize();
 })();

@@ -1,19 +1,25 @@
-// The web page in headless Chromium, served from 127.0.0.1, as a visitor sees it:
-// its size, its still pictures against morvessantique-tool's, a resize, the
-// animation growing in virtual time, the URL parameters and the remembered
-// setting, full screen, the close policy and the wake lock, the app manifest and
-// the offline reload, the WebGL context lost and restored (also in a hidden tab),
-// a new release of one of two copies, the page's security policy, and a browser
-// without WebGL; then the test driver itself when the browser dies.
-//   node web_page.js PAGE_FOLDER MORVESSANTIQUE_TOOL CMAKE
+// The web page in a browser, served from 127.0.0.1, as a visitor sees it. In
+// every engine: its still picture against morvessantique-tool's, the animation
+// growing, a lost WebGL context given back, an offline visit, a host that
+// redirects index.html, failed and successful updates, and its security policy.
+// In Chromium alone, over its DevTools protocol: a resize and a device pixel ratio
+// of 2, the install offer and the manifest, virtual time, the URL parameters and
+// the remembered setting, full screen, the close policy and the wake lock, a lost
+// context in a hidden tab, a new release of one of two copies and a page brought
+// back into view, a browser without WebGL, and the driver when the browser dies.
+// Last, in every engine: the browser ends with the test, however it is ended.
+//   node web_page.js ENGINE PAGE_FOLDER MORVESSANTIQUE_TOOL CMAKE
+//   (ENGINE: chromium, firefox or webkit)
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { spawn } = require('child_process');
 const { serve, launch } = require('../support/chromium.js');
+const { groupEnded, engines } = require('../support/browsers.js');
 
-const [folder, tool, cmake] = process.argv.slice(2);
+const [engine, folder, tool, cmake] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-web-'));
 let failures = 0;
 function check(ok, what) {
@@ -62,12 +68,154 @@ async function samePicture(page, expected, what) {
   check(lit > 0 && diff <= lit * 0.005, `${what}: ${diff} of ${lit} lit pixels differ`);
 }
 
+const skip = (what, why) => console.log(`skip: ${what}: ${why}`);
+const chromiumOnly = 'Chromium only, over its DevTools protocol';
+
+// In every engine. `open` shows the page at an address in a viewport of the size.
+async function everyEngine(open, base) {
+  let page = await open(640, 480, '?still=110');
+  await page.until(state('still'));
+  await samePicture(page, toolPicture('640x480', 110), '?still=110 at 640x480');
+
+  // A lost context given back draws the ferns again.
+  await page.evaluate(`(() => {
+    const canvas = document.getElementById('ferns');
+    window.lose = canvas.getContext('webgl').getExtension('WEBGL_lose_context');
+    canvas.addEventListener('webglcontextlost', () => { window.lost = true; });
+    lose.loseContext();
+    return true;
+  })()`);
+  await page.until('window.lost', 10);
+  await page.evaluate('(lose.restoreContext(), true)');
+  check(await reaches(page, state('still'), 30), 'a lost context given back: drawn again');
+  await samePicture(page, toolPicture('640x480', 110), 'after the context came back');
+
+  if (engine === 'chromium') {
+    skip('the animation growing in real time', 'Chromium checks it in virtual time');
+  } else {
+    page = await open(640, 480, '?fast=0');
+    await page.until(state('running'));
+    await new Promise((resolve) => setTimeout(resolve, 1500));
+    const early = rgb(await page.screenshot());
+    await new Promise((resolve) => setTimeout(resolve, 2500));
+    const late = rgb(await page.screenshot());
+    const [a, b] = [early, late].map((shot) => count(shot, null, isLit));
+    check(count(early, late, differs) > 0 && b > a,
+          `the fern grows: ${a} lit pixels after 1.5 s, ${b} after 4 s`);
+  }
+
+  // Only its own scripts: one from another origin does not run, and a normal run
+  // breaks no rule of the policy (a watcher loaded before the page's own script).
+  const watched = path.join(work, 'watched');
+  fs.cpSync(folder, watched, { recursive: true });
+  fs.writeFileSync(path.join(watched, 'watch.js'), `window.violations = [];
+    document.addEventListener('securitypolicyviolation',
+      (e) => violations.push(e.violatedDirective + ' ' + e.blockedURI));`);
+  const watchedIndex = path.join(watched, 'index.html');
+  fs.writeFileSync(watchedIndex, fs.readFileSync(watchedIndex, 'utf8')
+    .replace('<script src="page.js">', '<script src="watch.js"></script><script src="page.js">'));
+  const watching = await serve(watched);
+  page = await open(640, 480, '?still=110', `${watching.address}/index.html`);
+  await page.until(state('still'));
+  const normal = await page.evaluate('violations.join()');
+  check(normal === '', `a normal run breaks no rule of the policy: "${normal}"`);
+    // Only its own scripts: one from another origin does not run.
+    const stranger = path.join(work, 'stranger');
+    fs.mkdirSync(stranger);
+    fs.writeFileSync(path.join(stranger, 'stranger.js'), "window.stranger = 'it ran';");
+    const strangers = (await serve(stranger)).address;
+    const injected = await page.evaluate(`new Promise((resolve) => {
+      const script = document.createElement('script');
+      script.src = '${strangers}/stranger.js';
+      script.onload = script.onerror = () => resolve(window.stranger || 'refused');
+      document.body.append(script);
+    })`);
+    const broken = await page.evaluate('violations.join()');
+    check(injected === 'refused' && /^script-src/.test(broken),
+          `a script from another origin: ${injected}, "${broken}"`);
+
+    // A host with "pretty URLs": index.html is a redirect to the folder. The second
+    // visit, online and then with the server gone, comes from the offline copy.
+    const pretty = await serve(folder, { redirect: true });
+    page = await open(640, 480, '?still=110', `${pretty.address}/`);
+    await page.until(`!!navigator.serviceWorker.controller && ${state('still')}`);
+    for (const how of ['online', 'offline']) {
+      if (how === 'offline') pretty.close();
+      page = await open(640, 480, '?still=110', `${pretty.address}/`);
+      check(await reaches(page, state('still'), 20), `a redirecting host: the second visit ${how}`);
+      await samePicture(page, toolPicture('640x480', 110), `a redirecting host, ${how}`);
+    }
+
+    // Failed updates leave the running copy as it was: a new sw.js of the same
+    // release whose install cannot keep one file (cache.put refuses an answer with
+    // Vary: *), then a new release with one file missing on the server.
+    const copy = path.join(work, 'copy');
+    fs.cpSync(folder, copy, { recursive: true });
+    let odd = null;  // how the server answers for page.css
+    const host = await serve(copy, { answer: (name) => (name === '/page.css' ? odd : null) });
+    page = await open(640, 480, '?still=110', `${host.address}/index.html`);
+    await page.until(`!!navigator.serviceWorker.controller && ${state('still')}`);
+    const running = await page.evaluate('caches.keys()');
+    const update = () => page.evaluate(`navigator.serviceWorker.getRegistration().then((r) =>
+      new Promise((resolve) => {
+        r.addEventListener('updatefound', () => {
+          const w = r.installing;
+          w.addEventListener('statechange', () => {
+            if (w.state === 'redundant' || w.state === 'installed') resolve(w.state);
+          });
+        });
+        r.update().catch(() => {});
+        setTimeout(() => resolve('no new worker'), 30000);
+      }))`);
+    fs.appendFileSync(path.join(copy, 'sw.js'), '// the same release\n');
+    odd = { headers: { Vary: '*' } };
+    const sameRelease = await update();
+    changeFooter(copy, 'new');
+    odd = { status: 404 };
+    const missing = await update();
+    const caches = await page.evaluate('caches.keys()');
+    check(sameRelease === 'redundant' && missing === 'redundant' &&
+          caches.join() === running.join(), `failed updates (${sameRelease}, ${missing}) ` +
+          `keep the running cache: ${running} -> ${caches}`);
+    host.close();
+    await page.navigate(`${host.address}/index.html?still=110`);
+    check(await reaches(page, state('still'), 20) &&
+          await page.evaluate("document.getElementById('update').hidden"),
+          'after the failed updates, offline: no notice');
+    await samePicture(page, toolPicture('640x480', 110), 'after the failed updates, offline');
+
+    // A browser whose policy support lacks the keyword that allows WebAssembly.
+    const oldPolicy = await serve(folder, { answer: (name, data) => (name === '/index.html'
+      ? { body: data.toString().replace("'self' 'wasm-unsafe-eval'", "'self'") } : null) });
+    page = await open(640, 480, '', `${oldPolicy.address}/index.html`);
+    const refused = await reaches(page, state('failed'), 20) &&
+      await page.evaluate("document.getElementById('message').innerText");
+    check(/cannot draw the ferns.*lacks 'wasm-unsafe-eval'/.test(refused),
+          `WebAssembly refused by the policy: "${refused}"`);
+}
+
 async function main() {
   const bytes = pageFiles
     .reduce((sum, name) => sum + fs.statSync(path.join(folder, name)).size, 0);
   check(bytes < 300000, `the page's files: ${bytes} bytes (under 300 KB)`);
-
   const base = (await serve(folder)).address;
+  if (engine !== 'chromium') {
+    const browser = await engines[engine]();
+    try {
+      await everyEngine(async (width, height, query, address = `${base}/index.html`) => {
+        await browser.page.resize(width, height);
+        await browser.page.navigate(`${address}${query}`);
+        return browser.page;
+      }, base);
+    } finally {
+      browser.close();
+    }
+    skip('a resize, a ratio of 2, the install offer, virtual time, the parameters, ' +
+         'full screen, the wake lock, a page in a hidden tab, two copies', chromiumOnly);
+    await interrupted();
+    return;
+  }
+
   const browser = await launch();
   const open = async (width, height, query, address = `${base}/index.html`, ratio = 1) => {
     const page = await browser.newPage(width, height, ratio);
@@ -75,9 +223,10 @@ async function main() {
     return page;
   };
   try {
+    await everyEngine(open, base);
+    console.log(`${chromiumOnly}:`);
     let page = await open(640, 480, '?still=110');
     await page.until(state('still'));
-    await samePicture(page, toolPicture('640x480', 110), '?still=110 at 640x480');
     await page.resize(480, 360);
     await page.until(`document.getElementById('ferns').width === 480 && ${state('still')}`);
     await samePicture(page, toolPicture('480x360', 110), 'resized to 480x360');
@@ -245,7 +394,8 @@ async function main() {
       };` });
     await page.send('Page.reload');
     const footer = "document.querySelector('footer').textContent";
-    await page.until(`!document.getElementById('update').hidden && ${state('running')}`);
+    check(await reaches(page, `!document.getElementById('update').hidden && ${state('running')}`, 30),
+          'a new release found before register() resolved: the notice');
     check(!/new$/.test(await page.evaluate(footer)), 'a new release: the notice, the old page');
     await page.send('Page.removeScriptToEvaluateOnNewDocument', { identifier });
     await page.evaluate("window.old = true; document.getElementById('switch').click()");
@@ -262,77 +412,6 @@ async function main() {
     check(await reaches(page, "!document.getElementById('update').hidden", 30) &&
           /new$/.test(await page.evaluate(footer)), 'back in view, the page offers a release made meanwhile');
 
-    // Only its own scripts: one from another origin does not run.
-    const stranger = path.join(work, 'stranger');
-    fs.mkdirSync(stranger);
-    fs.writeFileSync(path.join(stranger, 'stranger.js'), "window.stranger = 'it ran';");
-    const strangers = (await serve(stranger)).address;
-    const injected = await page.evaluate(`new Promise((resolve) => {
-      const script = document.createElement('script');
-      script.src = '${strangers}/stranger.js';
-      script.onload = script.onerror = () => resolve(window.stranger || 'refused');
-      document.body.append(script);
-    })`);
-    check(injected === 'refused', `a script from another origin: ${injected}`);
-
-    // A host with "pretty URLs": index.html is a redirect to the folder. The second
-    // visit, online and then with the server gone, comes from the offline copy.
-    const pretty = await serve(folder, { redirect: true });
-    page = await open(640, 480, '?still=110', `${pretty.address}/`);
-    await page.until(`!!navigator.serviceWorker.controller && ${state('still')}`);
-    for (const how of ['online', 'offline']) {
-      if (how === 'offline') pretty.close();
-      page = await open(640, 480, '?still=110', `${pretty.address}/`);
-      check(await reaches(page, state('still'), 20), `a redirecting host: the second visit ${how}`);
-      await samePicture(page, toolPicture('640x480', 110), `a redirecting host, ${how}`);
-    }
-
-    // Failed updates leave the running copy as it was: a new sw.js of the same
-    // release whose install cannot keep one file (cache.put refuses an answer with
-    // Vary: *), then a new release with one file missing on the server.
-    const copy = path.join(work, 'copy');
-    fs.cpSync(folder, copy, { recursive: true });
-    let odd = null;  // how the server answers for page.css
-    const host = await serve(copy, { answer: (name) => (name === '/page.css' ? odd : null) });
-    page = await open(640, 480, '?still=110', `${host.address}/index.html`);
-    await page.until(`!!navigator.serviceWorker.controller && ${state('still')}`);
-    const running = await page.evaluate('caches.keys()');
-    const update = () => page.evaluate(`navigator.serviceWorker.getRegistration().then((r) =>
-      new Promise((resolve) => {
-        r.addEventListener('updatefound', () => {
-          const w = r.installing;
-          w.addEventListener('statechange', () => {
-            if (w.state === 'redundant' || w.state === 'installed') resolve(w.state);
-          });
-        });
-        r.update().catch(() => {});
-        setTimeout(() => resolve('no new worker'), 30000);
-      }))`);
-    fs.appendFileSync(path.join(copy, 'sw.js'), '// the same release\n');
-    odd = { headers: { Vary: '*' } };
-    const sameRelease = await update();
-    changeFooter(copy, 'new');
-    odd = { status: 404 };
-    const missing = await update();
-    const caches = await page.evaluate('caches.keys()');
-    check(sameRelease === 'redundant' && missing === 'redundant' &&
-          caches.join() === running.join(), `failed updates (${sameRelease}, ${missing}) ` +
-          `keep the running cache: ${running} -> ${caches}`);
-    host.close();
-    await page.send('Page.reload');
-    check(await reaches(page, state('still'), 20) &&
-          await page.evaluate("document.getElementById('update').hidden"),
-          'after the failed updates, offline: no notice');
-    await samePicture(page, toolPicture('640x480', 110), 'after the failed updates, offline');
-
-    // A browser whose policy support lacks the keyword that allows WebAssembly.
-    const oldPolicy = await serve(folder, { answer: (name, data) => (name === '/index.html'
-      ? { body: data.toString().replace("'self' 'wasm-unsafe-eval'", "'self'") } : null) });
-    page = await open(640, 480, '', `${oldPolicy.address}/index.html`);
-    const refused = await reaches(page, state('failed'), 20) &&
-      await page.evaluate("document.getElementById('message').innerText");
-    check(/cannot draw the ferns.*lacks 'wasm-unsafe-eval'/.test(refused),
-          `WebAssembly refused by the policy: "${refused}"`);
   } finally {
     await browser.close();
   }
@@ -354,6 +433,29 @@ async function main() {
   const outcome = await call.then(() => 'resolved', (error) => error.message);
   check(/the browser exited/.test(outcome) && !fs.existsSync(dying.profile),
         `the browser killed: a pending call "${outcome}", the profile removed`);
+  await interrupted();
+}
+
+// The test run ended outright (as an interrupted or timed-out test command ends
+// it): the browser it started ends too, with everything it started.
+async function interrupted() {
+  const run = spawn(process.execPath, ['-e', `
+    require(${JSON.stringify(path.join(__dirname, '../support/browsers.js'))})
+      .engines[${JSON.stringify(engine)}]().then((browser) => console.log(browser.groups.join(' ')));
+    setInterval(() => {}, 1000);`], { stdio: ['ignore', 'pipe', 'inherit'] });
+  let out = '';
+  for await (const chunk of run.stdout) {
+    out += chunk;
+    if (out.includes('\n')) break;
+  }
+  run.kill('SIGKILL');
+  const groups = out.trim().split(' ').filter(Boolean).map(Number);
+  let gone = false;
+  for (let i = 0; i < 150 && !gone; i += 1) {
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    gone = groups.every(groupEnded);
+  }
+  check(groups.length > 0 && gone, `the run killed outright: its browser ends too (groups ${groups})`);
 }
 
 main().catch((error) => {

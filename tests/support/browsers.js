@@ -41,13 +41,19 @@ function endGroup(guard) {
   }
 }
 
-// Whether process `pid` has ended (a zombie has).
-function ended(pid) {
-  try {
-    return fs.readFileSync(`/proc/${pid}/stat`, 'utf8').replace(/^.*\) /, '')[0] === 'Z';
-  } catch (error) {
-    return true;
+// Whether every process of group `group` has ended (zombies have).
+function groupEnded(group) {
+  for (const pid of fs.readdirSync('/proc').filter((name) => /^[0-9]+$/.test(name))) {
+    let stat = '';
+    try {
+      stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+    } catch (error) {
+      continue;  // ended meanwhile
+    }
+    const [state, , pgrp] = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+    if (Number(pgrp) === group && state !== 'Z') return false;
   }
+  return true;
 }
 
 const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -68,7 +74,7 @@ async function xDisplay() {
     number += chunk;
     if (number.includes('\n')) break;
   }
-  return { display: `:${number.trim()}`, close: () => endGroup(guard) };
+  return { display: `:${number.trim()}`, group: guard.pid, close: () => endGroup(guard) };
 }
 
 // The page driver over a WebDriver-like `call(what, params)`: what is one of
@@ -88,13 +94,14 @@ function webDriverPage(call, close) {
     // The window set so that the page's viewport is width x height.
     async resize(width, height) {
       let [w, h] = [width, height];
-      for (let i = 0; i < 3; i += 1) {
+      for (let i = 0; i < 10; i += 1) {
         await call('rect', { width: w, height: h });
+        await delay(100 * i);  // a window manager-less X server may take a moment
         const [iw, ih] = await page.evaluate('[innerWidth, innerHeight]');
         if (iw === width && ih === height) return;
         [w, h] = [w + width - iw, h + height - ih];
       }
-      throw new Error(`the viewport is not ${width}x${height}`);
+      throw new Error(`the viewport is not ${width}x${height}: ${await page.evaluate("[innerWidth, innerHeight]")}`);
     },
     close,
   };
@@ -118,7 +125,7 @@ async function firefox(display) {
   };
   fs.writeFileSync(path.join(profile, 'user.js'), Object.entries(prefs)
     .map(([name, value]) => `user_pref(${JSON.stringify(name)}, ${JSON.stringify(value)});\n`).join(''));
-  const { guard, pid } = await guarded(process.env.FIREFOX || 'firefox-esr',
+  const { guard } = await guarded(process.env.FIREFOX || 'firefox-esr',
     ['--marionette', '--no-remote', '--profile', profile, 'about:blank'],
     { env: { ...process.env, DISPLAY: display, MOZ_CRASHREPORTER_DISABLE: '1' } });
   const close = () => {
@@ -171,7 +178,7 @@ async function firefox(display) {
     await send('WebDriver:NewSession', { capabilities: { alwaysMatch: { acceptInsecureCerts: false } } });
     const names = { navigate: 'WebDriver:Navigate', execute: 'WebDriver:ExecuteScript',
       screenshot: 'WebDriver:TakeScreenshot', rect: 'WebDriver:SetWindowRect' };
-    return { pid, page: webDriverPage((what, params) => send(names[what], params), close) };
+    return { group: guard.pid, page: webDriverPage((what, params) => send(names[what], params), close) };
   } catch (error) {
     close();
     throw error;
@@ -241,11 +248,30 @@ async function webkit(display) {
       const [method, route] = routes[what];
       return request(method, `/session/${sessionId}/${route}`, method === 'GET' ? undefined : params);
     };
-    return { pid: guard.pid, page: webDriverPage(call, close) };
+    return { group: guard.pid, page: webDriverPage(call, close) };
   } catch (error) {
     close();
     throw error;
   }
 }
 
-module.exports = { guarded, endGroup, ended, xDisplay, firefox, webkit };
+// Each engine as the tests start it: { page (but Chromium, which opens tabs),
+// groups (the process groups it runs in), close() }.
+const onDisplay = (start) => async () => {
+  const x = await xDisplay();
+  try {
+    const browser = await start(x.display);
+    return { page: browser.page, groups: [x.group, browser.group],
+             close() { browser.page.close(); x.close(); } };
+  } catch (error) {
+    x.close();
+    throw error;
+  }
+};
+const engines = {
+  chromium: () => require('./chromium.js').launch(),
+  firefox: onDisplay(firefox),
+  webkit: onDisplay(webkit),
+};
+
+module.exports = { guarded, endGroup, groupEnded, engines };

@@ -3,11 +3,11 @@
 // and writes fd 4), and a static file server on 127.0.0.1. Node's own modules
 // only.
 'use strict';
-const { spawn } = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
+const { guarded, endGroup } = require('./browsers.js');
 
 // Serves `folder` on 127.0.0.1 at a free port; resolves to { address, close }.
 // `answer(name)`, where given, may answer a request for a file (its path in the
@@ -49,24 +49,19 @@ function serve(folder, { answer = () => null, redirect = false } = {}) {
 }
 
 // A browser with a fresh profile; this machine's network is closed, so
-// nothing that would reach out is left on.
-function launch(extraFlags = []) {
+// nothing that would reach out is left on. It ends with this process however
+// that ends (browsers.js, guarded).
+async function launch(extraFlags = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-chromium-'));
-  const child = spawn(process.env.CHROMIUM || 'chromium', [
+  const { guard: child, pid } = await guarded(process.env.CHROMIUM || 'chromium', [
     '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
     '--enable-unsafe-swiftshader', '--disable-background-networking', '--disable-component-update',
     '--disable-sync', '--no-first-run', '--disable-quic', `--user-data-dir=${profile}`,
     '--remote-debugging-pipe', ...extraFlags, 'about:blank',
-  ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'], detached: true });
+  ], { extra: ['pipe', 'pipe'] });
   // The browser and the helpers it starts, which may outlive it for a moment and
   // write into its profile: a process group of their own.
-  const endAll = () => {
-    try {
-      process.kill(-child.pid, 'SIGKILL');
-    } catch (error) {
-      // already gone
-    }
-  };
+  const endAll = () => endGroup(child);
   const pending = new Map();
   const listeners = new Set();
   let nextId = 1;
@@ -125,7 +120,8 @@ function launch(extraFlags = []) {
     });
   }
   return {
-    pid: child.pid,
+    pid,
+    groups: [child.pid],
     profile,
     // A tab with a viewport of width x height CSS pixels at `scale` device pixels each.
     async newPage(width, height, scale = 1) {
@@ -133,6 +129,7 @@ function launch(extraFlags = []) {
       const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
       const page = {
         send: (method, params) => send(method, params, sessionId),
+        navigate: (url) => page.send('Page.navigate', { url }),
         nextEvent: (method) => nextEvent(method, sessionId),
         resize: (w, h, ratio = 1) => page.send('Emulation.setDeviceMetricsOverride',
           { width: w, height: h, deviceScaleFactor: ratio, mobile: false }),
