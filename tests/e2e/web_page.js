@@ -184,6 +184,18 @@ async function everyEngine(open, base) {
           'after the failed updates, offline: no notice');
     await samePicture(page, toolPicture('640x480', 110), 'after the failed updates, offline');
 
+    // Back online with every file: the notice, and one click brings the new release.
+    odd = null;
+    await host.reopen();
+    await page.navigate(`${host.address}/index.html`);
+    const footerText = "document.querySelector('footer').textContent";
+    check(await reaches(page, `!document.getElementById('update').hidden && ${state('running')}`, 30) &&
+          !/new$/.test(await page.evaluate(footerText)), 'a new release: the notice, the old page');
+    await page.evaluate("(window.old = true, document.getElementById('switch').click(), true)");
+    check(await reaches(page, `!window.old && /new$/.test(${footerText}) && ${state('running')}`, 30),
+          'one click switched to the new release');
+    host.close();
+
     // A browser whose policy support lacks the keyword that allows WebAssembly.
     const oldPolicy = await serve(folder, { answer: (name, data) => (name === '/index.html'
       ? { body: data.toString().replace("'self' 'wasm-unsafe-eval'", "'self'") } : null) });

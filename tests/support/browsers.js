@@ -95,11 +95,12 @@ function webDriverPage(call, close) {
     async resize(width, height) {
       let [w, h] = [width, height];
       for (let i = 0; i < 10; i += 1) {
-        await call('rect', { width: w, height: h });
         await delay(100 * i);  // a window manager-less X server may take a moment
         const [iw, ih] = await page.evaluate('[innerWidth, innerHeight]');
+        // Firefox waits seconds for a resize that an unchanged size never brings.
         if (iw === width && ih === height) return;
-        [w, h] = [w + width - iw, h + height - ih];
+        if (i > 0) [w, h] = [w + width - iw, h + height - ih];
+        await call('rect', { width: w, height: h });
       }
       throw new Error(`the viewport is not ${width}x${height}: ${await page.evaluate("[innerWidth, innerHeight]")}`);
     },

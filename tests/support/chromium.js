@@ -38,12 +38,15 @@ function serve(folder, { answer = () => null, redirect = false } = {}) {
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
     server.unref();
+    const { port } = server.address();
     resolve({
-      address: `http://127.0.0.1:${server.address().port}`,
+      address: `http://127.0.0.1:${port}`,
       close() {
         server.close();
         server.closeAllConnections();
       },
+      // Back at the same address.
+      reopen: () => new Promise((back) => server.listen(port, '127.0.0.1', back)),
     });
   }));
 }
