@@ -127,7 +127,8 @@ async function firefox(display) {
   fs.writeFileSync(path.join(profile, 'user.js'), Object.entries(prefs)
     .map(([name, value]) => `user_pref(${JSON.stringify(name)}, ${JSON.stringify(value)});\n`).join(''));
   const { guard } = await guarded(process.env.FIREFOX || 'firefox-esr',
-    ['--marionette', '--no-remote', '--profile', profile, 'about:blank'],
+    ['--marionette', '--remote-allow-system-access', '--no-remote', '--profile', profile,
+      'about:blank'],
     { env: { ...process.env, DISPLAY: display, MOZ_CRASHREPORTER_DISABLE: '1' } });
   const close = () => {
     endGroup(guard);
@@ -179,7 +180,19 @@ async function firefox(display) {
     await send('WebDriver:NewSession', { capabilities: { alwaysMatch: { acceptInsecureCerts: false } } });
     const names = { navigate: 'WebDriver:Navigate', execute: 'WebDriver:ExecuteScript',
       screenshot: 'WebDriver:TakeScreenshot', rect: 'WebDriver:SetWindowRect' };
-    return { group: guard.pid, page: webDriverPage((what, params) => send(names[what], params), close) };
+    const page = webDriverPage((what, params) => send(names[what], params), close);
+    // The device pixel ratio, as a zoom or another monitor changes it: a preference
+    // set from the browser's own (chrome) context.
+    page.setRatio = async (ratio) => {
+      await send('Marionette:SetContext', { value: 'chrome' });
+      try {
+        await send('WebDriver:ExecuteScript', { args: [], script:
+          `Services.prefs.setCharPref('layout.css.devPixelsPerPx', '${ratio}'); return true;` });
+      } finally {
+        await send('Marionette:SetContext', { value: 'content' });
+      }
+    };
+    return { group: guard.pid, page };
   } catch (error) {
     close();
     throw error;
