@@ -16,8 +16,8 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { spawn } = require('child_process');
-const { serve, launch } = require('../support/chromium.js');
-const { groupEnded, engines } = require('../support/browsers.js');
+const { launch } = require('../support/chromium.js');
+const { serve, groupEnded, engines } = require('../support/browsers.js');
 
 const [engine, folder, tool, cmake] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-web-'));
@@ -404,7 +404,9 @@ async function main() {
     // other copy keeps its own offline copy.
     const site = path.join(work, 'site');
     for (const copy of ['a', 'b']) fs.cpSync(folder, path.join(site, copy), { recursive: true });
-    const origin = (await serve(site)).address;
+    let held = null;  // what the server answers for /a/sw.js while a release is held back
+    const origin = (await serve(site,
+      { answer: (name) => (name === '/a/sw.js' && held ? { body: held } : null) })).address;
     const other = await open(640, 480, '', `${origin}/b/index.html`);
     await other.until('!!navigator.serviceWorker.controller');
     const [otherCache] = await other.evaluate('caches.keys()');
@@ -433,11 +435,14 @@ async function main() {
           `one click switched, the other copy's cache is kept: ${names.join(', ')}`);
 
     // A page left open hears of the next release when it comes back into view. The
-    // browser's own check of the reload (Chromium's register() makes one) is over first.
-    await page.evaluate('navigator.serviceWorker.getRegistration().then((r) => r.update())');
+    // release is put out once the page is hidden: the browser's own checks after the
+    // switch (Chromium makes some) see the old sw.js.
+    held = fs.readFileSync(path.join(site, 'a', 'sw.js'));
     changeFooter(path.join(site, 'a'), 'newer');
+    await new Promise((resolve) => setTimeout(resolve, 5000));
     await browser.newPage(64, 64);  // in front of it
     await page.until("document.visibilityState === 'hidden'");
+    held = null;
     await page.send('Page.bringToFront');
     check(await reaches(page, "!document.getElementById('update').hidden", 30) &&
           /new$/.test(await page.evaluate(footer)), 'back in view, the page offers a release made meanwhile');

@@ -1,4 +1,5 @@
-// The browsers the web page's tests drive, and what they run on: every program
+// The browsers the web page's tests drive, and what they run on: a static file
+// server on 127.0.0.1 whose answers a test may change, every program
 // started under a guard that ends it with the run, an X display (Xvfb) for the
 // browsers that draw WebGL only in a real window, Firefox over Marionette and
 // WebKitGTK's MiniBrowser over WebDriver. Each gives the same small page driver:
@@ -10,6 +11,48 @@ const http = require('http');
 const net = require('net');
 const os = require('os');
 const path = require('path');
+
+// Serves `folder` on 127.0.0.1 at a free port; resolves to { address, close, reopen }.
+// `answer(name, data)`, where given, may answer a request for a file (its path in
+// the folder, and its contents) otherwise: { status, headers, body }, each optional.
+// `redirect` answers .../index.html with a 301 to the folder, as hosts with
+// "pretty URLs" do, and serves the folder as its index.html. close() ends the
+// server and every connection: the page is then offline; reopen() brings it back.
+function serve(folder, { answer = () => null, redirect = false } = {}) {
+  const types = {
+    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+    '.webmanifest': 'application/manifest+json', '.png': 'image/png',
+  };
+  const server = http.createServer((request, response) => {
+    let name = path.normalize(new URL(request.url, 'http://x').pathname);
+    if (redirect && name.endsWith('/index.html')) {
+      response.writeHead(301, { Location: name.slice(0, -'index.html'.length) });
+      response.end();
+      return;
+    }
+    if (redirect && name.endsWith('/')) name += 'index.html';
+    const file = path.join(folder, name);
+    fs.readFile(file, (error, data) => {
+      const own = error ? null : answer(name, data);
+      response.writeHead(own && own.status || (error ? 404 : 200), {
+        'Content-Type': types[path.extname(file)] || '', ...(own && own.headers) });
+      response.end(error ? '' : own && own.body || data);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
+    server.unref();
+    const { port } = server.address();
+    resolve({
+      address: `http://127.0.0.1:${port}`,
+      close() {
+        server.close();
+        server.closeAllConnections();
+      },
+      // Back at the same address.
+      reopen: () => new Promise((back) => server.listen(port, '127.0.0.1', back)),
+    });
+  }));
+}
 
 // Runs `command` in a process group of its own, under a shell that ends the whole
 // group when the program exits or when this process's end of its input closes,
@@ -288,4 +331,4 @@ const engines = {
   webkit: onDisplay(webkit),
 };
 
-module.exports = { guarded, endGroup, groupEnded, engines };
+module.exports = { serve, guarded, endGroup, groupEnded, engines };

@@ -1,55 +1,12 @@
 // Headless Chromium for the web page's tests and benchmarks, driven over the
 // DevTools protocol on a pipe (--remote-debugging-pipe: the browser reads fd 3
-// and writes fd 4), and a static file server on 127.0.0.1. Node's own modules
-// only.
+// and writes fd 4); with browsers.js's static file server, for the benchmarks.
+// Node's own modules only.
 'use strict';
 const fs = require('fs');
-const http = require('http');
 const os = require('os');
 const path = require('path');
-const { guarded, endGroup } = require('./browsers.js');
-
-// Serves `folder` on 127.0.0.1 at a free port; resolves to { address, close }.
-// `answer(name)`, where given, may answer a request for a file (its path in the
-// folder) otherwise: { status, headers, body }, or a body of its own.
-// `redirect` answers .../index.html with a 301 to the folder, as hosts with
-// "pretty URLs" do, and serves the folder as its index.html. close() ends the
-// server and every connection: the page is then offline.
-function serve(folder, { answer = () => null, redirect = false } = {}) {
-  const types = {
-    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-    '.webmanifest': 'application/manifest+json', '.png': 'image/png',
-  };
-  const server = http.createServer((request, response) => {
-    let name = path.normalize(new URL(request.url, 'http://x').pathname);
-    if (redirect && name.endsWith('/index.html')) {
-      response.writeHead(301, { Location: name.slice(0, -'index.html'.length) });
-      response.end();
-      return;
-    }
-    if (redirect && name.endsWith('/')) name += 'index.html';
-    const file = path.join(folder, name);
-    fs.readFile(file, (error, data) => {
-      const own = error ? null : answer(name, data);
-      response.writeHead(own && own.status || (error ? 404 : 200), {
-        'Content-Type': types[path.extname(file)] || '', ...(own && own.headers) });
-      response.end(error ? '' : own && own.body || data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
-    server.unref();
-    const { port } = server.address();
-    resolve({
-      address: `http://127.0.0.1:${port}`,
-      close() {
-        server.close();
-        server.closeAllConnections();
-      },
-      // Back at the same address.
-      reopen: () => new Promise((back) => server.listen(port, '127.0.0.1', back)),
-    });
-  }));
-}
+const { guarded, endGroup, serve } = require('./browsers.js');
 
 // A browser with a fresh profile; this machine's network is closed, so
 // nothing that would reach out is left on. It ends with this process however
