@@ -117,6 +117,10 @@ async function xDisplay() {
     number += chunk;
     if (number.includes('\n')) break;
   }
+  if (!/^[0-9]+\n/.test(number)) {
+    endGroup(guard);
+    throw new Error('Xvfb did not start');
+  }
   return { display: `:${number.trim()}`, group: guard.pid, close: () => endGroup(guard) };
 }
 
@@ -275,7 +279,13 @@ async function webkit(display) {
       let text = '';
       response.on('data', (chunk) => { text += chunk; });
       response.on('end', () => {
-        const { value } = JSON.parse(text || '{}');
+        let value;
+        try {
+          ({ value } = JSON.parse(text || '{}'));
+        } catch (error) {
+          reject(new Error(`${method} ${url}: not an answer of WebDriver's: ${text.slice(0, 80)}`));
+          return;
+        }
         if (response.statusCode >= 400) {
           reject(new Error(`${method} ${url}: ${value && value.message}`));
         } else {
