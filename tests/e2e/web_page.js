@@ -72,7 +72,7 @@ const skip = (what, why) => console.log(`skip: ${what}: ${why}`);
 const chromiumOnly = 'Chromium only, over its DevTools protocol';
 
 // In every engine. `open` shows the page at an address in a viewport of the size.
-async function everyEngine(open, base) {
+async function everyEngine(open) {
   let page = await open(640, 480, '?still=110');
   await page.until(state('still'));
   await samePicture(page, toolPicture('640x480', 110), '?still=110 at 640x480');
@@ -234,7 +234,7 @@ async function main() {
         await browser.page.resize(width, height);
         await browser.page.navigate(`${address}${query}`);
         return browser.page;
-      }, base);
+      });
     } finally {
       browser.close();
     }
@@ -251,7 +251,7 @@ async function main() {
     return page;
   };
   try {
-    await everyEngine(open, base);
+    await everyEngine(open);
     console.log(`${chromiumOnly}:`);
     let page = await open(640, 480, '?still=110');
     await page.until(state('still'));
