@@ -48,8 +48,14 @@ function serve(folder, { answer = () => null, redirect = false } = {}) {
         server.close();
         server.closeAllConnections();
       },
-      // Back at the same address.
-      reopen: () => new Promise((back) => server.listen(port, '127.0.0.1', back)),
+      // Back at the same address, unless another program took it meanwhile.
+      reopen: () => new Promise((back, refused) => {
+        server.once('error', refused);
+        server.listen(port, '127.0.0.1', () => {
+          server.off('error', refused);
+          back();
+        });
+      }),
     });
   }));
 }
@@ -58,9 +64,11 @@ function serve(folder, { answer = () => null, redirect = false } = {}) {
 // group when the program exits or when this process's end of its input closes,
 // which the system does however this process ends (even killed outright). The
 // program's descriptors 3 and up are `extra` (pipes for `'pipe'`). Resolves to
-// { guard, pid }: the guard's child process and the program's process id.
+// { guard, pid }: the guard's child process and the program's process id; rejects
+// when there is no such command, or the guard ends before the program has started.
 function guarded(command, args, { extra = [], env = process.env } = {}) {
-  const script = 'exec 9<&0 </dev/null; "$@" >/dev/null 2>&1 & child=$!; echo "$child"; ' +
+  const script = 'exec 9<&0 </dev/null; command -v "$1" >/dev/null || exit 127; ' +
+    '"$@" >/dev/null 2>&1 & child=$!; echo "$child"; ' +
     '{ read -r -u 9 _; kill -KILL 0; } & wait "$child"; kill -KILL 0';
   const guard = spawn('bash', ['-c', script, 'guard', command, ...args],
     { stdio: ['pipe', 'pipe', 'ignore', ...extra], detached: true, env });
@@ -72,9 +80,12 @@ function guarded(command, args, { extra = [], env = process.env } = {}) {
       out += chunk;
       if (out.includes('\n')) resolve({ guard, pid: Number(out) });
     });
-    guard.on('exit', () => reject(new Error(`${command} could not be started`)));
+    guard.on('exit', (code) => reject(new Error(code === 127 ? `${command}: no such command`
+      : `${command} could not be started`)));
   });
 }
+// Whether a guarded program has ended (its guard ends with it).
+const ended = (guard) => guard.exitCode !== null || guard.signalCode !== null;
 // Ends a guarded program and everything it started.
 function endGroup(guard) {
   try {
@@ -184,6 +195,7 @@ async function firefox(display) {
   try {
     const portFile = path.join(profile, 'MarionetteActivePort');
     for (let i = 0; !fs.existsSync(portFile); i += 1) {
+      if (ended(guard)) throw new Error('Firefox ended before it opened its Marionette port');
       if (i === 600) throw new Error('Firefox opened no Marionette port in 60 s');
       await delay(100);
     }
@@ -303,6 +315,7 @@ async function webkit(display) {
         await request('GET', '/status');
         break;
       } catch (error) {
+        if (ended(guard)) throw new Error('WebKitWebDriver ended before it answered');
         if (i === 300) throw new Error('WebKitWebDriver did not answer in 30 s');
         await delay(100);
       }
@@ -341,4 +354,4 @@ const engines = {
   webkit: onDisplay(webkit),
 };
 
-module.exports = { serve, guarded, endGroup, groupEnded, engines };
+module.exports = { serve, guarded, ended, endGroup, groupEnded, engines };

@@ -6,7 +6,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { guarded, endGroup, serve } = require('./browsers.js');
+const { guarded, ended, endGroup, serve } = require('./browsers.js');
 
 // A browser with a fresh profile; this machine's network is closed, so
 // nothing that would reach out is left on. It ends with this process however
@@ -116,7 +116,7 @@ async function launch(extraFlags = []) {
       return page;
     },
     async close() {
-      const exited = child.exitCode !== null || child.signalCode !== null ? Promise.resolve()
+      const exited = ended(child) ? Promise.resolve()
         : new Promise((resolve) => child.once('exit', resolve));
       send('Browser.close').catch(() => {});
       await Promise.race([exited, new Promise((resolve) => setTimeout(resolve, 10000).unref())]);
