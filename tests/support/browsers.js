@@ -258,8 +258,18 @@ async function firefox(display) {
   }
 }
 
-// WebKitGTK's MiniBrowser, wherever this system's WebKitGTK keeps it.
-function miniBrowser() {
+// WebKitGTK's MiniBrowser: the one the driver `driver` names (it is built with its
+// path), else wherever this system's WebKitGTK keeps one.
+function miniBrowser(driver) {
+  const full = driver.includes('/') ? driver
+    : (process.env.PATH || '').split(':').map((dir) => path.join(dir, driver)).find(fs.existsSync);
+  try {
+    const named = fs.readFileSync(full).toString('latin1').match(/\/[!-~]+\/MiniBrowser(?=\0)/g);
+    const own = (named || []).find(fs.existsSync);
+    if (own) return own;
+  } catch (error) {
+    // not readable: look for one
+  }
   for (const lib of ['/usr/lib', '/usr/libexec', '/usr/lib64']) {
     const dirs = fs.existsSync(lib) ? fs.readdirSync(lib).map((name) => path.join(lib, name)) : [];
     for (const dir of [lib, ...dirs]) {
@@ -281,7 +291,8 @@ function miniBrowser() {
 // MiniBrowser on `display`, driven over WebDriver (HTTP) by WebKitWebDriver.
 async function webkit(display) {
   const port = await freePort();
-  const { guard } = await guarded(process.env.WEBKIT_WEBDRIVER || 'WebKitWebDriver',
+  const driver = process.env.WEBKIT_WEBDRIVER || 'WebKitWebDriver';
+  const { guard } = await guarded(driver,
     [`--port=${port}`], { env: { ...process.env, DISPLAY: display } });
   const request = (method, url, body) => new Promise((resolve, reject) => {
     const data = body === undefined ? '' : JSON.stringify(body);
@@ -321,7 +332,7 @@ async function webkit(display) {
       }
     }
     const { sessionId } = await request('POST', '/session', { capabilities: { alwaysMatch: {
-      'webkitgtk:browserOptions': { binary: miniBrowser(), args: ['--automation'] } } } });
+      'webkitgtk:browserOptions': { binary: miniBrowser(driver), args: ['--automation'] } } } });
     const routes = { navigate: ['POST', 'url'], execute: ['POST', 'execute/sync'],
       screenshot: ['GET', 'screenshot'], rect: ['POST', 'window/rect'] };
     const call = (what, params) => {
