@@ -136,8 +136,15 @@
     setUp();
     return {
       setUp,
-      // Canvases larger than the GPU allows get a smaller drawing buffer; the
-      // ferns are computed for the buffer, and the browser scales it.
+      // The largest buffer the GPU draws: its viewport and renderbuffer limits.
+      maxSize() {
+        // (a lost context answers null)
+        const [width, height] = gl.getParameter(gl.MAX_VIEWPORT_DIMS) || [Infinity, Infinity];
+        const most = gl.getParameter(gl.MAX_RENDERBUFFER_SIZE) || Infinity;
+        return { width: Math.min(width, most), height: Math.min(height, most) };
+      },
+      // A browser may still give a smaller drawing buffer than asked; the ferns
+      // are computed for the buffer, and the browser scales it.
       resize(width, height) {
         canvas.width = width;
         canvas.height = height;
@@ -200,9 +207,14 @@
     state.computeStart = performance.now();
     root.dataset.state = 'computing';
     for (const line of progressLines) line.textContent = '';
-    const { width, height } = capped(state.shown);
+    const { width, height } = cappedSize(state.shown);
     surface.resize(width, height);
-    Module._morv_start(surface.width(), surface.height(), fast ? 1 : 0);
+    const [drawnWidth, drawnHeight] = [surface.width(), surface.height()];
+    cappedNote.hidden = drawnWidth >= state.shown.width && drawnHeight >= state.shown.height;
+    cappedNote.textContent = `The ferns are drawn at ${drawnWidth}x${drawnHeight} and scaled ` +
+      `up to ${state.shown.width}x${state.shown.height}: more pixels would take too much ` +
+      'memory and time, or more than the graphics card draws.';
+    Module._morv_start(drawnWidth, drawnHeight, fast ? 1 : 0);
   }
 
   // The engine's report that the ferns are computed (or that it stopped).
@@ -222,15 +234,13 @@
     }
   }
 
-  // A size within MaxPixels, of the same shape; the panel says when it is smaller.
-  function capped(size) {
-    const scale = Math.min(1, Math.sqrt(MaxPixels / (size.width * size.height)));
-    const width = Math.max(1, Math.floor(size.width * scale));
-    const height = Math.max(1, Math.floor(size.height * scale));
-    cappedNote.hidden = scale === 1;
-    cappedNote.textContent = `The ferns are drawn at ${width}x${height} and scaled up to ` +
-      `${size.width}x${size.height}: more pixels would take too much memory and time.`;
-    return { width, height };
+  // A size of the same shape within MaxPixels and within what the GPU draws.
+  function cappedSize(size) {
+    const most = surface.maxSize();
+    const scale = Math.min(1, Math.sqrt(MaxPixels / (size.width * size.height)),
+                           most.width / size.width, most.height / size.height);
+    return { width: Math.max(1, Math.floor(size.width * scale)),
+             height: Math.max(1, Math.floor(size.height * scale)) };
   }
 
   function sizeChanged(size) {
@@ -564,17 +574,18 @@
       fail(`The ferns could not be started: ${what}.${servedHint}`);
     },
   };
-  // A browser whose policy support lacks 'wasm-unsafe-eval' (older WebKit) refuses
-  // WebAssembly under the page's policy: an empty module tells, before the engine.
+  // A browser whose policy support lacks 'wasm-unsafe-eval' (older WebKit), or a
+  // server's own policy, refuses WebAssembly: an empty module tells, before the engine.
   WebAssembly.instantiate(new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0])).then(() => {
     const engine = document.createElement('script');
     engine.src = 'morvessantique.js';
     engine.onerror = () => fail(`The page could not load morvessantique.js.${servedHint}`);
     document.body.appendChild(engine);
-  }, () => {
-    fail('This browser cannot draw the ferns: it does not let this page run WebAssembly, ' +
-         "which computes them. Its security policy support lacks 'wasm-unsafe-eval', the " +
-         'keyword that allows it; a newer version of the browser has it.');
+  }, (error) => {
+    fail('This browser cannot draw the ferns: the browser, or the server\'s own security ' +
+         `policy, does not let this page run WebAssembly, which computes them (${error.message}). ` +
+         "A browser whose policy support lacks 'wasm-unsafe-eval', the keyword that allows " +
+         'it, refuses it; a newer version of the browser has it.');
   });
   observeSize();
 })();

@@ -263,6 +263,16 @@ async function main() {
     page = await open(640, 480, '?still=110', undefined, 2);
     await page.until(state('still'));
     await samePicture(page, toolPicture('1280x960', 110), '?still=110 at 640x480, ratio 2');
+    // A GPU that draws no wider than 1000 pixels: the largest picture of the shape,
+    // and the panel says what is drawn.
+    const note = "document.getElementById('capped')";
+    const uncapped = await page.evaluate(`${note}.hidden`);
+    await page.evaluate('(Module.surface.maxSize = () => ({ width: 1000, height: 4096 }), true)');
+    await page.resize(600, 400, 2);
+    const canvas = "document.getElementById('ferns')";
+    check(uncapped && await reaches(page, `${canvas}.width === 1000 && ${canvas}.height === 666 && ` +
+      `!${note}.hidden && /drawn at 1000x666 and scaled up to 1200x800/.test(${note}.textContent)`, 20),
+    'a canvas wider than the GPU draws: 1000x666 for 1200x800, and the panel says so');
 
     // The first visit installs the app's files; a reload with no network draws the same.
     page = await open(640, 480, '?still=110');
