@@ -432,8 +432,12 @@ async function main() {
     const site = path.join(work, 'site');
     for (const copy of ['a', 'b']) fs.cpSync(folder, path.join(site, copy), { recursive: true });
     let held = null;  // what the server answers for /a/sw.js while a release is held back
-    const origin = (await serve(site,
-      { answer: (name) => (name === '/a/sw.js' && held ? { body: held } : null) })).address;
+    let asked = 0;  // requests for /a/sw.js
+    const origin = (await serve(site, { answer: (name) => {
+      if (name !== '/a/sw.js') return null;
+      asked += 1;
+      return held ? { body: held } : null;
+    } })).address;
     const other = await open(640, 480, '', `${origin}/b/index.html`);
     await other.until('!!navigator.serviceWorker.controller');
     const [otherCache] = await other.evaluate('caches.keys()');
@@ -461,14 +465,17 @@ async function main() {
     check(names.length === 2 && names.includes(otherCache),
           `one click switched, the other copy's cache is kept: ${names.join(', ')}`);
 
-    // A page left open hears of the next release when it comes back into view. The
-    // release is put out once the page is hidden: the browser's own checks after the
-    // switch (Chromium makes some) see the old sw.js.
+    // A page left open asks for no release while hidden, and hears of the next one
+    // when it comes back into view. The release is put out once the page is hidden:
+    // the browser's own checks after the switch (Chromium makes some) see the old sw.js.
     held = fs.readFileSync(path.join(site, 'a', 'sw.js'));
     changeFooter(path.join(site, 'a'), 'newer');
     await new Promise((resolve) => setTimeout(resolve, 5000));
+    const askedBefore = asked;
     await browser.newPage(64, 64);  // in front of it
     await page.until("document.visibilityState === 'hidden'");
+    await new Promise((resolve) => setTimeout(resolve, 1000));
+    check(asked === askedBefore, `a hidden page asks for no release: ${asked - askedBefore} requests`);
     held = null;
     await page.send('Page.bringToFront');
     check(await reaches(page, "!document.getElementById('update').hidden", 30) &&
