@@ -2,11 +2,12 @@
 // every engine: its still picture against morvessantique-tool's, the animation
 // growing, a lost WebGL context given back, an offline visit, a host that
 // redirects index.html, failed and successful updates, and its security policy.
-// In Chromium alone, over its DevTools protocol: a resize and a device pixel ratio
-// of 2, the install offer and the manifest, virtual time, the URL parameters and
+// In Firefox, a change of the device pixel ratio. In Chromium alone, over its
+// DevTools protocol: a resize, a device pixel ratio of 2, a GPU's size limit, the
+// install offer and the manifest, virtual time, the URL parameters and
 // the remembered setting, full screen, the close policy and the wake lock, a lost
-// context in a hidden tab, a new release of one of two copies and a page brought
-// back into view, a browser without WebGL, and the driver when the browser dies.
+// context in a hidden tab, a new release of one of two copies, a hidden page and
+// one brought back into view, a browser without WebGL, and the driver when the browser dies.
 // Last, in every engine: the browser ends with the test, however it is ended.
 //   node web_page.js ENGINE PAGE_FOLDER MORVESSANTIQUE_TOOL CMAKE
 //   (ENGINE: chromium, firefox or webkit)
