@@ -149,15 +149,16 @@ function webDriverPage(call, close) {
       throw new Error(`still not true after ${seconds} s: ${expression}`);
     },
     screenshot: async () => Buffer.from(await call('screenshot', {}), 'base64'),
-    // The window set so that the page's viewport is width x height.
+    // The window set so that the page's viewport is width x height, its frame and bars
+    // taken as they are now: Firefox waits seconds for each resize (for one that an
+    // unchanged size never brings too), so the first try should be right.
     async resize(width, height) {
-      let [w, h] = [width, height];
+      let [w, h] = [0, 0];
       for (let i = 0; i < 10; i += 1) {
         await delay(100 * i);  // a window manager-less X server may take a moment
-        const [iw, ih] = await page.evaluate('[innerWidth, innerHeight]');
-        // Firefox waits seconds for a resize that an unchanged size never brings.
+        const [iw, ih, ow, oh] = await page.evaluate('[innerWidth, innerHeight, outerWidth, outerHeight]');
         if (iw === width && ih === height) return;
-        if (i > 0) [w, h] = [w + width - iw, h + height - ih];
+        [w, h] = i === 0 ? [width + ow - iw, height + oh - ih] : [w + width - iw, h + height - ih];
         await call('rect', { width: w, height: h });
       }
       throw new Error(`the viewport is not ${width}x${height}: ${await page.evaluate("[innerWidth, innerHeight]")}`);
