@@ -46,13 +46,12 @@ const state = (name) => `document.documentElement.dataset.state === '${name}'`;
 // Whether `expression` comes true within `seconds`: a check, not the end of the run.
 const reaches = (page, expression, seconds) =>
   page.until(expression, seconds).then(() => true, () => false);
-// The page's files, as the build lists them; the worker keeps all but itself.
+// The page's files, as the build lists them.
 const pageFiles = fs.readFileSync(path.join(__dirname, '../../web/page_files.txt'), 'utf8')
   .split('\n').filter(Boolean);
-const kept = pageFiles.filter((name) => name !== 'sw.js');
 // A new sw.js for the files in `dir`, as the build makes it.
 const remakeWorker = (dir) => execFileSync(cmake, ['-D', `DIR=${dir}`,
-  '-D', `FILES=${kept.join(';')}`, '-D', `TEMPLATE=${path.join(__dirname, '../../web/sw.js.in')}`,
+  '-D', `FILES=${pageFiles.join(';')}`, '-D', `TEMPLATE=${path.join(__dirname, '../../web/sw.js.in')}`,
   '-P', path.join(__dirname, '../../web/service_worker.cmake')]);
 function changeFooter(dir, text) {
   const index = path.join(dir, 'index.html');
