@@ -207,7 +207,8 @@ async function everyEngine(open) {
   page = await open(640, 480, '', `${oldPolicy.address}/index.html`);
   const refused = await reaches(page, state('failed'), 20) &&
     await page.evaluate("document.getElementById('message').innerText");
-  check(/cannot draw the ferns.*lacks 'wasm-unsafe-eval'/.test(refused),
+  check(/cannot draw the ferns: .*server's own security policy.* \(.+\)\..*lacks 'wasm-unsafe-eval'/
+    .test(refused),
         `WebAssembly refused by the policy: "${refused}"`);
 
   // A change of the device pixel ratio (a zoom, another monitor) is followed like a
