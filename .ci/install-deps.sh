@@ -12,7 +12,8 @@ pkgs=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
       wine wine64 xvfb xauth xdotool x11-utils imagemagick python3
       clang valgrind g++-multilib
       libx11-dev libglx-dev xscreensaver procps xcompmgr xserver-xephyr
-      emscripten node-acorn nodejs chromium)
+      emscripten node-acorn nodejs chromium
+      firefox-esr webkit2gtk-driver)
 # --- release files: reproducible builds (commit time, archive normaliser), signing, Debian's package checker ---
 pkgs+=(git strip-nondeterminism osslsigncode openssl lintian dpkg-dev)
 # --- end release files ---

@@ -69,7 +69,7 @@ function levels(pixels) {
 
 async function main() {
   const [mode, folder, third, fourth] = process.argv.slice(2);
-  const base = await serve(path.resolve(folder));
+  const base = (await serve(path.resolve(folder))).address;
   const browser = await launch();
   try {
     if (mode === 'precompute') {

@@ -12,6 +12,11 @@
   const StillMaxTicks = 10000;
   const StillSliceMs = 25;  // the still's ticks drawn before the page gets a turn
   const RestoreWaitMs = 5000;  // a lost WebGL context not back after 5 s in view is given up
+  const UpdateEveryMs = 4 * 3600 * 1000;  // a page in view asks this often for a new release
+  // The most pixels the ferns are computed for: 7680x4320 (a 3840x2160 window at ratio
+  // 2) took 0.9 s and 700 MB in Chromium here.
+  // A larger canvas gets a smaller picture that the browser scales up.
+  const MaxPixels = 7680 * 4320;
   const FastKey = 'morvessantique.fastMadness';
   const AwakeKey = 'morvessantique.keepAwake';
   const Outcomes = ['complete', 'stopped', 'out of memory'];  // the engine's PrecomputeOutcome
@@ -28,6 +33,7 @@
   const message = document.getElementById('message');
   const updateNotice = document.getElementById('update');
   const switchButton = document.getElementById('switch');
+  const cappedNote = document.getElementById('capped');
 
   const state = {
     ready: false,  // the engine is loaded
@@ -130,8 +136,15 @@
     setUp();
     return {
       setUp,
-      // Canvases larger than the GPU allows get a smaller drawing buffer; the
-      // ferns are computed for the buffer, and the browser scales it.
+      // The largest buffer the GPU draws: its viewport and renderbuffer limits.
+      maxSize() {
+        // (a lost context answers null)
+        const [width, height] = gl.getParameter(gl.MAX_VIEWPORT_DIMS) || [Infinity, Infinity];
+        const most = gl.getParameter(gl.MAX_RENDERBUFFER_SIZE) || Infinity;
+        return { width: Math.min(width, most), height: Math.min(height, most) };
+      },
+      // A browser may still give a smaller drawing buffer than asked; the ferns
+      // are computed for the buffer, and the browser scales it.
       resize(width, height) {
         canvas.width = width;
         canvas.height = height;
@@ -194,8 +207,14 @@
     state.computeStart = performance.now();
     root.dataset.state = 'computing';
     for (const line of progressLines) line.textContent = '';
-    surface.resize(state.shown.width, state.shown.height);
-    Module._morv_start(surface.width(), surface.height(), fast ? 1 : 0);
+    const { width, height } = cappedSize(state.shown);
+    surface.resize(width, height);
+    const [drawnWidth, drawnHeight] = [surface.width(), surface.height()];
+    cappedNote.hidden = drawnWidth >= state.shown.width && drawnHeight >= state.shown.height;
+    cappedNote.textContent = `The ferns are drawn at ${drawnWidth}x${drawnHeight} and scaled ` +
+      `up to ${state.shown.width}x${state.shown.height}: more pixels would take too much ` +
+      'memory and time, or more than the graphics card draws.';
+    Module._morv_start(drawnWidth, drawnHeight, fast ? 1 : 0);
   }
 
   // The engine's report that the ferns are computed (or that it stopped).
@@ -215,6 +234,15 @@
     }
   }
 
+  // A size of the same shape within MaxPixels and within what the GPU draws.
+  function cappedSize(size) {
+    const most = surface.maxSize();
+    const scale = Math.min(1, Math.sqrt(MaxPixels / (size.width * size.height)),
+                           most.width / size.width, most.height / size.height);
+    return { width: Math.max(1, Math.floor(size.width * scale)),
+             height: Math.max(1, Math.floor(size.height * scale)) };
+  }
+
   function sizeChanged(size) {
     state.wanted = size;
     if (state.shown === null) {
@@ -227,23 +255,41 @@
     }, SettleMs);
   }
 
+  // The canvas's size in device pixels. Where the browser reports it exactly
+  // (device-pixel-content-box), a change of the ratio (zoom, another monitor)
+  // comes as a resize; elsewhere the ratio is watched for that.
   function observeSize() {
+    let exact = false;  // the browser reports device pixels itself
+    const measured = () => {
+      const box = canvas.getBoundingClientRect();
+      return { width: Math.round(box.width * devicePixelRatio),
+               height: Math.round(box.height * devicePixelRatio) };
+    };
+    const followRatio = () => {
+      if (!window.matchMedia) return;
+      matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener('change', () => {
+        followRatio();  // the query for the new ratio
+        if (!exact) sizeChanged(measured());
+      }, { once: true });
+    };
+    followRatio();
     if (!window.ResizeObserver) {
-      const windowSize = () => ({
-        width: Math.round(innerWidth * devicePixelRatio),
-        height: Math.round(innerHeight * devicePixelRatio),
-      });
-      addEventListener('resize', () => sizeChanged(windowSize()));
-      sizeChanged(windowSize());
+      addEventListener('resize', () => sizeChanged(measured()));
+      sizeChanged(measured());
       return;
     }
     const observer = new ResizeObserver((entries) => {
       const entry = entries[entries.length - 1];
       const box = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
-      sizeChanged(box ? { width: box.inlineSize, height: box.blockSize } : {
+      const size = {
         width: Math.round(entry.contentRect.width * devicePixelRatio),
         height: Math.round(entry.contentRect.height * devicePixelRatio),
-      });
+      };
+      // The browser's own rounding, unless it is plainly of another ratio: Chromium's
+      // emulated ratios (its developer tools) report CSS pixels there.
+      exact = !!box && Math.abs(box.inlineSize - size.width) <= 1 &&
+        Math.abs(box.blockSize - size.height) <= 1;
+      sizeChanged(exact ? { width: box.inlineSize, height: box.blockSize } : size);
     });
     try {
       observer.observe(canvas, { box: 'device-pixel-content-box' });
@@ -486,13 +532,25 @@
       const offer = () => {
         if (registration.waiting && workers.controller) updateNotice.hidden = false;
       };
-      registration.addEventListener('updatefound', () => {
-        registration.installing.addEventListener('statechange', offer);
-      });
+      // The browser may have found the new worker before register() resolved:
+      // the one installing now is watched as well as any found later.
+      const watch = () => {
+        if (registration.installing) registration.installing.addEventListener('statechange', offer);
+      };
+      registration.addEventListener('updatefound', watch);
+      watch();
       switchButton.addEventListener('click', () => {
         if (registration.waiting) registration.waiting.postMessage('switch');
       });
       offer();
+      // A page left open asks now and then, and whenever it comes back into view.
+      const ask = () => {
+        if (document.visibilityState !== 'visible') return;
+        offer();
+        registration.update().catch(() => {});  // offline, or the server is away: later
+      };
+      setInterval(ask, UpdateEveryMs);
+      document.addEventListener('visibilitychange', ask);
     }).catch(() => {});  // the page works without
   }
 
@@ -516,9 +574,18 @@
       fail(`The ferns could not be started: ${what}.${servedHint}`);
     },
   };
-  const engine = document.createElement('script');
-  engine.src = 'morvessantique.js';
-  engine.onerror = () => fail(`The page could not load morvessantique.js.${servedHint}`);
-  document.body.appendChild(engine);
+  // A browser whose policy support lacks 'wasm-unsafe-eval' (older WebKit), or a
+  // server's own policy, refuses WebAssembly: an empty module tells, before the engine.
+  WebAssembly.instantiate(new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0])).then(() => {
+    const engine = document.createElement('script');
+    engine.src = 'morvessantique.js';
+    engine.onerror = () => fail(`The page could not load morvessantique.js.${servedHint}`);
+    document.body.appendChild(engine);
+  }, (error) => {
+    fail('This browser cannot draw the ferns: the browser, or the server\'s own security ' +
+         `policy, does not let this page run WebAssembly, which computes them (${error.message}). ` +
+         "A browser whose policy support lacks 'wasm-unsafe-eval', the keyword that allows " +
+         'it, refuses it; a newer version of the browser has it.');
+  });
   observeSize();
 })();

@@ -1,8 +1,9 @@
-# Writes DIR/sw.js from TEMPLATE (sw.js.in) for FILES, the page's files in DIR
-# that the service worker keeps: their list, and the name of this release, the
-# SHA-256 of their sums in sha256sum's format in this order, which the worker
-# checks again on what it fetches.
+# Writes DIR/sw.js from TEMPLATE (sw.js.in) for FILES, the page's files in DIR,
+# of which the service worker keeps all but itself: their list, and the name of
+# this release, the SHA-256 of their sums in sha256sum's format in this order,
+# which the worker checks again on what it fetches.
 #   cmake -D DIR=... -D "FILES=a;b" -D TEMPLATE=... -P service_worker.cmake
+list(REMOVE_ITEM FILES sw.js)
 set(_sums "")
 set(_quoted "")
 foreach(_name IN LISTS FILES)

@@ -1,52 +1,27 @@
 // Headless Chromium for the web page's tests and benchmarks, driven over the
 // DevTools protocol on a pipe (--remote-debugging-pipe: the browser reads fd 3
-// and writes fd 4), and a static file server on 127.0.0.1. Node's own modules
-// only.
+// and writes fd 4); with browsers.js's static file server, for the benchmarks.
+// Node's own modules only.
 'use strict';
-const { spawn } = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const os = require('os');
 const path = require('path');
-
-// Serves `folder` on 127.0.0.1 at a free port; resolves to its address.
-function serve(folder) {
-  const types = {
-    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-    '.webmanifest': 'application/manifest+json', '.png': 'image/png',
-  };
-  const server = http.createServer((request, response) => {
-    const file = path.join(folder, path.normalize(new URL(request.url, 'http://x').pathname));
-    fs.readFile(file, (error, data) => {
-      response.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(file)] || '' });
-      response.end(error ? '' : data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
-    server.unref();
-    resolve(`http://127.0.0.1:${server.address().port}`);
-  }));
-}
+const { guarded, ended, endGroup, serve } = require('./browsers.js');
 
 // A browser with a fresh profile; this machine's network is closed, so
-// nothing that would reach out is left on.
-function launch(extraFlags = []) {
+// nothing that would reach out is left on. It ends with this process however
+// that ends (browsers.js, guarded).
+async function launch(extraFlags = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'morv-chromium-'));
-  const child = spawn(process.env.CHROMIUM || 'chromium', [
+  const { guard: child, pid } = await guarded(process.env.CHROMIUM || 'chromium', [
     '--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
     '--enable-unsafe-swiftshader', '--disable-background-networking', '--disable-component-update',
     '--disable-sync', '--no-first-run', '--disable-quic', `--user-data-dir=${profile}`,
     '--remote-debugging-pipe', ...extraFlags, 'about:blank',
-  ], { stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe'], detached: true });
+  ], { extra: ['pipe', 'pipe'] });
   // The browser and the helpers it starts, which may outlive it for a moment and
   // write into its profile: a process group of their own.
-  const endAll = () => {
-    try {
-      process.kill(-child.pid, 'SIGKILL');
-    } catch (error) {
-      // already gone
-    }
-  };
+  const endAll = () => endGroup(child);
   const pending = new Map();
   const listeners = new Set();
   let nextId = 1;
@@ -105,17 +80,19 @@ function launch(extraFlags = []) {
     });
   }
   return {
-    pid: child.pid,
+    pid,
+    groups: [child.pid],
     profile,
-    // A tab with a viewport of width x height CSS pixels at one device pixel each.
-    async newPage(width, height) {
+    // A tab with a viewport of width x height CSS pixels at `scale` device pixels each.
+    async newPage(width, height, scale = 1) {
       const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
       const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
       const page = {
         send: (method, params) => send(method, params, sessionId),
+        navigate: (url) => page.send('Page.navigate', { url }),
         nextEvent: (method) => nextEvent(method, sessionId),
-        resize: (w, h) => page.send('Emulation.setDeviceMetricsOverride',
-          { width: w, height: h, deviceScaleFactor: 1, mobile: false }),
+        resize: (w, h, ratio = 1) => page.send('Emulation.setDeviceMetricsOverride',
+          { width: w, height: h, deviceScaleFactor: ratio, mobile: false }),
         // The value of `expression`, or of the promise it gives, once settled.
         async evaluate(expression) {
           const { result } = await page.send('Runtime.evaluate',
@@ -135,11 +112,11 @@ function launch(extraFlags = []) {
           return Buffer.from(data, 'base64');
         },
       };
-      await page.resize(width, height);
+      await page.resize(width, height, scale);
       return page;
     },
     async close() {
-      const exited = child.exitCode !== null || child.signalCode !== null ? Promise.resolve()
+      const exited = ended(child) ? Promise.resolve()
         : new Promise((resolve) => child.once('exit', resolve));
       send('Browser.close').catch(() => {});
       await Promise.race([exited, new Promise((resolve) => setTimeout(resolve, 10000).unref())]);
