@@ -34,13 +34,25 @@ mapfile -t -O "${#pkgs[@]}" pkgs < <(wine_gl amd64)
 # mirror's broken one does not matter.
 i386=()
 apt=(apt-get)
+need_qemu=0
 if bash "$root/scripts/runs-i386.sh"; then
   i386=(wine32)
   mapfile -t -O 1 i386 < <(wine_gl i386)
 else
-  pkgs+=(qemu-user-static)
   apt+=(-o "APT::Architectures=$(dpkg --print-architecture)")
+  command -v qemu-i386-static >/dev/null || command -v qemu-i386 >/dev/null || need_qemu=1
 fi
+# The one package that truly differs between the releases: the static qemu-i386 runner,
+# with no binfmt registration, is Debian 12's qemu-user-static (qemu-i386-static). From
+# Debian 13 qemu-user itself is static (qemu-i386), and qemu-user-static is a
+# transitional package that depends on it and on qemu-user-binfmt: take qemu-user there.
+qemu_package() {
+  if apt-cache depends qemu-user-static 2>/dev/null | grep -qx '  Depends: qemu-user'; then
+    echo qemu-user
+  else
+    echo qemu-user-static
+  fi
+}
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 # The sanitizer and fuzzer runtimes carry clang's major version in their name (14 on
 # Debian 12, 19 on Debian 13): take it from the clang-N that the clang package pulls
@@ -49,14 +61,21 @@ clang_rt() {
   local n
   n=$(dpkg-query -W -f='${Depends}' clang 2>/dev/null | grep -o 'clang-[0-9]\+' | head -n 1)
   [ -n "$n" ] || n=$(apt-cache depends clang 2>/dev/null | grep -o 'Depends: clang-[0-9]\+$' | head -n 1)
-  [ -n "$n" ] || { echo "install-deps: apt knows no clang-N for the clang package" >&2; return 1; }
+  if [ -z "$n" ]; then
+    if apt-cache show clang >/dev/null 2>&1; then
+      echo "install-deps: apt knows no clang-N for the clang package" >&2
+    else  # every apt-get update failed, on a machine that never had an index
+      echo "install-deps: apt's package index is missing (apt-get update failed above), so the clang runtime to install cannot be told" >&2
+    fi
+    return 1
+  fi
   echo "libclang-rt-${n##*-}-dev"
 }
 if installed clang; then rt=$(clang_rt); pkgs+=("$rt"); fi
 missing=() missing_i386=()
 for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${i386[@]}"; do installed "$p" || missing_i386+=("$p"); done
-if ((${#missing[@]} + ${#missing_i386[@]})); then
+if ((${#missing[@]} + ${#missing_i386[@]} + need_qemu)); then
   if ((${#i386[@]})); then
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   fi
@@ -69,6 +88,7 @@ if ((${#missing[@]} + ${#missing_i386[@]})); then
     [ "$try" = 3 ] || sleep 20
   done
   if ! installed clang; then rt=$(clang_rt); missing+=("$rt"); fi
+  ((need_qemu == 0)) || missing+=("$(qemu_package)")
   if ((${#missing[@]})); then
     "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"
   fi

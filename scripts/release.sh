@@ -102,12 +102,20 @@ buildinfo=$(
   echo "SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
   win32_cxx=$(program win32 CMAKE_CXX_COMPILER)
   # emcc's clang and wasm-ld: the LLVM that it says it runs.
-  llvm=$("$(program web CMAKE_CXX_COMPILER)" -v 2>&1 | sed -n 's/^InstalledDir: //p')
+  web_cxx=$(program web CMAKE_CXX_COMPILER)
+  llvm=$("$web_cxx" -v 2>&1 | sed -n 's/^InstalledDir: //p')
+  # emcc's optimiser: the Node that its configuration names, and the acorn module that
+  # this Node loads with the web preset's NODE_PATH.
+  node=$("$(dirname "$web_cxx")/em-config" NODE_JS | tr -d "[]'," | awk '{ print $1 }')
+  acorn=$(NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH} "$node" -e \
+          'process.stdout.write(require.resolve("acorn"))') ||
+    { echo "BUILDINFO: emcc's Node ($node) finds no acorn" >&2; exit 1; }
   { tool cmake; loaded cmake libarchive; used host CMAKE_MAKE_PROGRAM
     used host CMAKE_CXX_COMPILER; used host CMAKE_LINKER; tool dpkg-shlibdeps
     used win32 CMAKE_CXX_COMPILER; used win32 CMAKE_LINKER
     owner "$("$win32_cxx" -print-file-name=libkernel32.a)"
     used web CMAKE_CXX_COMPILER; owner "$llvm/clang"; owner "$llvm/wasm-ld"; tool wasm-opt
+    owner "$node"; owner "$acorn"
     tool strip-nondeterminism; tool xz
     [ -z "$MORV_SIGN_PKCS12" ] || tool osslsigncode; } | sort -u
 )

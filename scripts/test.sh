@@ -2,7 +2,7 @@
 # Installs what is missing, then builds and runs every test suite: the host tests
 # (with the Linux display mode's end-to-end scripts under the real XScreenSaver daemon,
 # its Debian package, and the i386 build of the fern engine, natively or under
-# qemu-i386-static), the web page in headless Chromium and the WebAssembly engine under Node, the same tests under
+# qemu-i386), the web page in headless Chromium and the WebAssembly engine under Node, the same tests under
 # AddressSanitizer/UBSan, short fuzzing runs, and the Windows build's tests and
 # end-to-end scripts under Wine on a virtual X display.
 #

@@ -62,7 +62,7 @@ morv_wine_boot() {
   done
   echo "Wine did not set up the prefix ${WINEPREFIX:-} in 3 tries: $(
     grep -v -e 'created the configuration directory' -e 'has been updated' "$1" |
-      grep -m 1 -E ':err:|^wine' || echo "it said nothing")" >&2
+      grep -m 1 -E ':err:|^wine|command not found' || echo "it said nothing")" >&2
   return 1
 }
 

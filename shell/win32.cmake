@@ -32,3 +32,6 @@ set_target_properties(Morvessantique PROPERTIES OUTPUT_NAME Morvessantique SUFFI
 target_link_libraries(Morvessantique PRIVATE morv_warnings morv_saver_window morv_settings
                       morv_fern morv_render morv_gl_sink morv_saver_resources morv_saver_identity
                       opengl32 gdi32 user32 advapi32)
+if(TARGET morv_win9x_import_slots)
+  target_link_libraries(Morvessantique PRIVATE morv_win9x_import_slots)
+endif()

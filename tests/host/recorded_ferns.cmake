@@ -26,7 +26,7 @@ endif()
 # Built straight with the host compiler: -m32 with the i686 MinGW compiler's defaults
 # (Pentium Pro, x87 arithmetic) and the Release build's optimisation, static so that
 # it needs no i386 libraries at run time. tests/support/run-i386.sh runs it natively
-# where the kernel runs 32-bit programs and under qemu-i386-static elsewhere.
+# where the kernel runs 32-bit programs and under qemu-i386(-static) elsewhere.
 if(MORV_WINDOWS OR MORV_SANITIZE OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR
    NOT CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   return()

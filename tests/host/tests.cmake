@@ -47,7 +47,7 @@ if(NOT MORV_WINDOWS AND NOT MORV_SANITIZE)
   add_test(NAME wine_boot_waits_for_a_ready_prefix
            COMMAND bash ${MORV_HOST_TESTS}/wine_boot_ready.sh)
   add_test(NAME runs_i386_probes_where_programs_may_run
-           COMMAND bash ${MORV_HOST_TESTS}/runs_i386_noexec_tmpdir.sh)
+           COMMAND bash ${MORV_HOST_TESTS}/runs_i386_probe.sh)
   set_tests_properties(runs_i386_probes_where_programs_may_run PROPERTIES SKIP_RETURN_CODE 77)
   # The end of the test command's background runs: nothing left running, no folder left.
   add_test(NAME background_run_ends_whole

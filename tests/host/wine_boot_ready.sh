@@ -18,11 +18,17 @@ what=$(head -n 1 "$STUB_PLAN") && sed -i 1d "$STUB_PLAN"
 mkdir -p "$WINEPREFIX" && echo "wine: created the configuration directory '$WINEPREFIX'" >&2
 [ "$2" = -i ] && [ -f "$WINEPREFIX/.update-timestamp" ] && exit 0
 echo 1 >"$WINEPREFIX/.update-timestamp"
-echo '[Software\\Wine] 1' >"$WINEPREFIX/system.reg"
-[ "$what" = done ] && echo '"ProfileImagePath"="C:\\users\\me"' >>"$WINEPREFIX/system.reg"
+echo '[Software\\Wine] 1' >"$WINEPREFIX/system.reg.pending"
+[ "$what" = done ] && echo '"ProfileImagePath"="C:\\users\\me"' >>"$WINEPREFIX/system.reg.pending"
 exit 0
 EOF
-printf '#!/bin/sh\nexit 0\n' >"$stubs/wineserver"
+# The server saves the registry to system.reg as it ends, which wineserver -w waits for.
+cat >"$stubs/wineserver" <<'EOF'
+#!/bin/sh
+[ "$1" = -w ] && [ -f "$WINEPREFIX/system.reg.pending" ] &&
+  mv "$WINEPREFIX/system.reg.pending" "$WINEPREFIX/system.reg"
+exit 0
+EOF
 chmod +x "$stubs/wine" "$stubs/wineserver"
 . "$(dirname "$0")/../../scripts/wine-session.sh"
 failed=0
@@ -31,7 +37,7 @@ failed=0
 boot() {
   local status=0
   printf '%s\n' $2 >"$stubs/$1.plan"
-  PATH=$stubs:$PATH MORV_WINE=wine WINEPREFIX=$stubs/$1 STUB_PLAN=$stubs/$1.plan \
+  PATH=$stubs:$PATH MORV_WINE=${STUB_WINE:-wine} WINEPREFIX=$stubs/$1 STUB_PLAN=$stubs/$1.plan \
     morv_wine_boot "$stubs/$1.log" 2>"$stubs/$1.said" || status=1
   if [ "$status" -ne "$3" ] || { [ "$3" -eq 1 ] && ! tail -n 1 "$stubs/$1.said" | grep -q "$4"; }; then
     echo "FAIL: $1: morv_wine_boot ended with $status, expected $3; it said:"
@@ -45,4 +51,5 @@ boot ready "done" 0
 boot half-made-then-finished "cut done" 0
 boot half-made-thrice "cut cut cut" 1 "did not set up .* in 3 tries: it said nothing"
 boot wine-fails "fail fail fail" 1 "did not set up .* in 3 tries: wine: could not load kernel32.dll"
+STUB_WINE=no-such-wine boot wine-missing "" 1 "did not set up .* in 3 tries: .*no-such-wine: command not found"
 exit $failed

@@ -30,6 +30,36 @@ def read_allowed(path):
     return allowed, problems
 
 
+# An import table row: vma, hint, name (binutils 2.40, Debian 12) or vma, ordinal, hint,
+# name (2.44, Debian 13); by ordinal only, 2.40 prints the ordinal as the hint and the
+# name <none>, 2.44 both hint and name <none>.
+BY_ORDINAL = (re.compile(r"\t[0-9a-f]+\t\s*(\d+)\s+<none>$"),
+              re.compile(r"\t[0-9a-f]+\s+(\d+)\s+<none> <none>$"))
+BY_NAME = (re.compile(r"\t[0-9a-f]+\t\s*\d+\s+(\S+)$"),
+           re.compile(r"\t[0-9a-f]+\s+<none>\s+[0-9a-f]+\s+(\S+)$"))
+
+
+def read_imports(text):
+    """(DLL, function name or ordinal) for each import in objdump -p's text, and the rows
+    of a DLL's block that no pattern reads (a new objdump's format must not pass unseen)."""
+    imports, unread, dll = [], [], None
+    for line in text.splitlines():
+        m = re.match(r"\s*DLL Name: (\S+)", line)
+        if m:
+            dll = m.group(1).upper()
+        elif not line.strip():
+            dll = None
+        elif dll and re.match(r"\t[0-9a-f]{4,}\s", line):
+            m = next((m for p in BY_ORDINAL if (m := p.match(line))), None)
+            if m:
+                imports.append((dll, int(m.group(1))))
+            elif m := next((m for p in BY_NAME if (m := p.match(line))), None):
+                imports.append((dll, m.group(1)))
+            else:
+                unread.append(line)
+    return imports, unread
+
+
 def audit(objdump, allowed, program):
     text = subprocess.run([objdump, "-p", program], check=True, capture_output=True,
                           text=True).stdout
@@ -41,20 +71,14 @@ def audit(objdump, allowed, program):
             problems.append(f"{field} is {header.get(field)}, must be {want}")
     if "large address aware" not in text:
         problems.append("not large-address-aware")
-    dll, imports = None, 0
-    for line in text.splitlines():
-        m = re.match(r"\s*DLL Name: (\S+)", line)
-        if m:
-            dll = m.group(1).upper()
-            continue
-        # vma, hint, name (binutils 2.40, Debian 12); vma, ordinal, hint, name (2.44, Debian 13)
-        m = (re.match(r"\t[0-9a-f]+\t\s*\d+\s+(\S+)$", line) or
-             re.match(r"\t[0-9a-f]+\s+<none>\s+[0-9a-f]+\s+(\S+)$", line))
-        if m and dll:
-            imports += 1
-            if (dll, m.group(1)) not in allowed:
-                problems.append(f"imports {dll} {m.group(1)}, which is not in the allowed list")
-    if imports == 0:
+    imports, unread = read_imports(text)
+    for dll, name in imports:
+        if isinstance(name, int):
+            problems.append(f"imports {dll} by ordinal {name}")
+        elif (dll, name) not in allowed:
+            problems.append(f"imports {dll} {name}, which is not in the allowed list")
+    problems += [f"import row not understood: {row!r}" for row in unread]
+    if not imports:
         problems.append("no imports found: objdump output not understood")
     return problems
 

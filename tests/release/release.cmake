@@ -11,6 +11,13 @@ add_test(NAME import_audit
          COMMAND ${Python3_EXECUTABLE} ${MORV_RELEASE_TESTS}/import_audit.py ${CMAKE_OBJDUMP}
                  ${MORV_RELEASE_TESTS}/allowed_imports.txt
                  $<TARGET_FILE:Morvessantique> $<TARGET_FILE:morv_installer_exe>)
+add_test(NAME import_audit_reads_both_objdump_formats
+         COMMAND ${Python3_EXECUTABLE} ${MORV_RELEASE_TESTS}/import_audit_rows.py)
+
+# nm and objdump of the same binutils as the linker (CMake finds both beside it).
+add_test(NAME shipped_programs_have_no_thread_support
+         COMMAND ${Python3_EXECUTABLE} ${MORV_RELEASE_TESTS}/no_thread_support.py ${CMAKE_NM}
+                 ${CMAKE_OBJDUMP} $<TARGET_FILE:Morvessantique> $<TARGET_FILE:morv_installer_exe>)
 
 add_test(NAME saver_has_no_x87_sine
          COMMAND bash ${MORV_RELEASE_TESTS}/no_x87_sine.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Morvessantique>)
@@ -34,6 +41,7 @@ add_test(NAME release_zip_e2e
                  ${PROJECT_SOURCE_DIR}/tests/e2e/dialogs_install.sh)
 set_tests_properties(release_zip_e2e PROPERTIES FIXTURES_REQUIRED morv_release_zip
                      TIMEOUT 180 SKIP_RETURN_CODE 77)
-set_tests_properties(import_audit saver_has_no_x87_sine deliverable_identity_Morvessantique
+set_tests_properties(import_audit import_audit_reads_both_objdump_formats
+                     shipped_programs_have_no_thread_support saver_has_no_x87_sine deliverable_identity_Morvessantique
                      deliverable_identity_morv_installer_exe release_zip_package release_zip_e2e
                      PROPERTIES LABELS release)

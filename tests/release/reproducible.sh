@@ -64,8 +64,9 @@ while read -r _ name; do
 done <"$work/a/out/SHA256SUMS"
 cmp -s "$work/a/out/SHA256SUMS" "$work/second-build/release/SHA256SUMS" ||
   fail "the two runs made different sets of files"
-# The library whose package Debian 13 renamed, and each build's compiler: by package.
-for tool in libarchive 'g++-[0-9]' g++-mingw-w64-i686 emscripten osslsigncode; do
+# The library whose package Debian 13 renamed, each build's compiler, and the Node and
+# acorn that emcc's optimiser runs: by package.
+for tool in libarchive 'g++-[0-9]' g++-mingw-w64-i686 emscripten nodejs node-acorn osslsigncode; do
   grep -q "^$tool[^ ]* [0-9]" "$work/a/out/BUILDINFO" || fail "BUILDINFO names no $tool"
 done
 

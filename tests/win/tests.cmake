@@ -23,6 +23,13 @@ include(${MORV_WIN_TESTS}/render.cmake)
 include(${MORV_WIN_TESTS}/settings.cmake)
 include(${MORV_WIN_TESTS}/installer.cmake)
 
+# The 32-bit deliverables' import slots, linked into a test as into them.
+if(TARGET morv_win9x_import_slots)
+  morv_add_test(win9x_import_slots_test
+    SOURCES ${MORV_WIN_TESTS}/win9x_import_slots_test.cpp
+    LIBS morv_win9x_import_slots)
+endif()
+
 # Wine waits for a window manager (about 2 s for each closed captioned window on a
 # bare virtual display) unless a program's windows are unmanaged. Only for tests
 # whose behaviour does not depend on window-manager activation: the saver itself

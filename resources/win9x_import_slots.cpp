@@ -1,10 +1,12 @@
-// Linked into the 32-bit programs that ship. GCC 14's win32 thread support (libgcc's
+// Linked into the two 32-bit programs that ship. GCC 14's win32 thread support (libgcc's
 // gthr-win32.o, which libstdc++'s exception memory pool pulls in for its mutex) imports
 // GetThreadId (Windows Vista) and TryEnterCriticalSection (Windows NT) for std::thread
-// and try_lock, which these programs never use. Windows 98 and XP refuse to start a
-// program whose imports their kernel32.dll lacks, so the program looks those two up when
-// they are called instead: the linker takes the import slots defined here before
-// kernel32's, and the import table names neither function.
+// and try_lock. Windows 98 and XP refuse to start a program whose imports their
+// kernel32.dll lacks, so the program looks those two up when they are called instead:
+// the linker takes the import slots defined here before kernel32's, and the import table
+// names neither function. The stand-ins below are no implementations: on XP every thread
+// would have id 0, and on 98 every try_lock would fail. So these programs must stay
+// without std::thread and try_lock (a release check, no_thread_support.py, sees to it).
 #include <windows.h>
 
 namespace {
@@ -21,7 +23,7 @@ DWORD WINAPI LateGetThreadId(HANDLE thread) {
   return 0;
 }
 
-// Without the function, the section is never entered: a try_lock may fail anyway.
+// Without the function, the section is never entered.
 BOOL WINAPI LateTryEnterCriticalSection(CRITICAL_SECTION* section) {
   if (auto real = Kernel32<BOOL(WINAPI*)(CRITICAL_SECTION*)>("TryEnterCriticalSection")) {
     return real(section);
