@@ -22,8 +22,8 @@
 //     close box would, without waiting.
 //   outside_probe display WIDTH HEIGHT
 //     Changes the display to WIDTH x HEIGHT (ChangeDisplaySettingsA, for this
-//     session only), as a game or a docking station does; the system then tells
-//     every top-level window. Prints the result; exit 1 when it failed.
+//     session only), as a docking station or the display settings do; the system
+//     then tells every top-level window. Prints the result; exit 1 when it failed.
 //   outside_probe lock-setting | unlock-setting
 //     Gives HKCU\Software\Quillane\Morvessantique a security descriptor that
 //     lets everybody read it and nobody write it (creating the key if needed),
@@ -250,7 +250,9 @@ int ChangeDisplay(const char* width, const char* height) {
   mode.dmPelsWidth = static_cast<DWORD>(std::atoi(width));
   mode.dmPelsHeight = static_cast<DWORD>(std::atoi(height));
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  const LONG result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+  // Not CDS_FULLSCREEN: that mode belongs to this process, and Wine 10 (like
+  // Windows) gives the old one back as soon as the probe ends.
+  const LONG result = ChangeDisplaySettingsA(&mode, 0);
   std::printf("display %s\n", result == DISP_CHANGE_SUCCESSFUL ? "changed" : "unchanged");
   return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
 }
