@@ -253,8 +253,8 @@ int ChangeDisplay(const char* width, const char* height) {
   mode.dmPelsWidth = static_cast<DWORD>(std::atoi(width));
   mode.dmPelsHeight = static_cast<DWORD>(std::atoi(height));
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  // Not CDS_FULLSCREEN: that mode belongs to this process, and Wine 10 (like
-  // Windows) gives the old one back as soon as the probe ends.
+  // Not CDS_FULLSCREEN: such a mode belongs to this process, and Wine 10 gives
+  // the old one back once the probe has ended.
   const LONG result = ChangeDisplaySettingsA(&mode, 0);
   std::printf("display %s\n", result == DISP_CHANGE_SUCCESSFUL ? "changed" : "unchanged");
   return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
