@@ -44,7 +44,7 @@ set_tests_properties(saver_locked_setting_e2e PROPERTIES TIMEOUT 180 SKIP_RETURN
 # tool's picture for its size.
 if(MORV_HOST_TOOL)
   add_test(NAME saver_monitors_e2e COMMAND bash ${MORV_E2E_TESTS}/saver_monitors.sh
-           $<TARGET_FILE:Morvessantique> ${MORV_HOST_TOOL})
+           $<TARGET_FILE:Morvessantique> ${MORV_HOST_TOOL} $<TARGET_FILE:saver_outside_probe>)
   set_tests_properties(saver_monitors_e2e PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
                        RESOURCE_LOCK morv_display LABELS e2e)
   # A display change under the running saver: another program sets 800x600 on

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The display changes under a running saver, as when a game or a docking station sets
+# The display changes under a running saver, as when a docking station sets
 # another resolution: on a resizeable Xephyr at 1024x768, another Windows program sets
 # 800x600 while the first fern grows (Wine resizes the X screen through RandR and tells
 # every window; a resize from outside, of Xephyr's host window, Wine 8 does not notice).

@@ -22,8 +22,11 @@
 //     close box would, without waiting.
 //   outside_probe display WIDTH HEIGHT
 //     Changes the display to WIDTH x HEIGHT (ChangeDisplaySettingsA, for this
-//     session only), as a game or a docking station does; the system then tells
-//     every top-level window. Prints the result; exit 1 when it failed.
+//     session only), as a docking station or the display settings do; the system
+//     then tells every top-level window. Prints the result; exit 1 when it failed.
+//   outside_probe monitors
+//     Prints each monitor's rectangle as the system lists it (rcMonitor,
+//     "LEFT,TOP-RIGHT,BOTTOM"), one a line, the primary first.
 //   outside_probe lock-setting | unlock-setting
 //     Gives HKCU\Software\Quillane\Morvessantique a security descriptor that
 //     lets everybody read it and nobody write it (creating the key if needed),
@@ -250,9 +253,20 @@ int ChangeDisplay(const char* width, const char* height) {
   mode.dmPelsWidth = static_cast<DWORD>(std::atoi(width));
   mode.dmPelsHeight = static_cast<DWORD>(std::atoi(height));
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  const LONG result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+  // Not CDS_FULLSCREEN: such a mode belongs to this process, and Wine 10 gives
+  // the old one back once the probe has ended.
+  const LONG result = ChangeDisplaySettingsA(&mode, 0);
   std::printf("display %s\n", result == DISP_CHANGE_SUCCESSFUL ? "changed" : "unchanged");
   return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
+static BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return FALSE;
+  const RECT& r = info.rcMonitor;
+  std::printf("%ld,%ld-%ld,%ld\n", r.left, r.top, r.right, r.bottom);
+  return TRUE;
 }
 
 int main(int argc, char** argv) {
@@ -263,13 +277,16 @@ int main(int argc, char** argv) {
   if (command == "checked" && argc == 4) return Checked(argv[2], argv[3]);
   if (command == "close" && argc == 3) return Close(argv[2]);
   if (command == "display" && argc == 4) return ChangeDisplay(argv[2], argv[3]);
+  if (command == "monitors") {
+    return EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0) ? 0 : 1;
+  }
   if (command == "lock-setting") return SetSettingAccess(KEY_READ);
   if (command == "unlock-setting") {
     if (SetSettingAccess(KEY_ALL_ACCESS) != 0) return 1;
     return RegDeleteKeyA(HKEY_CURRENT_USER, SettingKeyPath) == ERROR_SUCCESS ? 0 : 1;
   }
   std::fprintf(stderr, "usage: outside_probe gui CLASS | launch SCR TIMEOUT_MS HEXTAIL | "
-                       "click TITLE ID | checked TITLE ID | close TITLE | lock-setting | "
-                       "unlock-setting\n");
+                       "click TITLE ID | checked TITLE ID | close TITLE | display W H | monitors | "
+                       "lock-setting | unlock-setting\n");
   return 2;
 }
