@@ -20,10 +20,15 @@ morv_wine_pick() {
     fi
   fi
   export MORV_WIN_PRESET
+  # Wine, wherever it is started from, by name or through MORV_WINE, runs without
+  # TMPDIR (see wine-bin/wine).
+  local shims
+  shims=$(cd "$(dirname "${BASH_SOURCE[0]}")/wine-bin" && pwd)
+  case ":$PATH:" in *":$shims:"*) ;; *) export PATH="$shims:$PATH" ;; esac
   if [ "$MORV_WIN_PRESET" = win32 ]; then
     export MORV_WINE=wine WINEARCH=win32
   else
-    export MORV_WINE=/usr/lib/wine/wine64 WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    export MORV_WINE=$shims/wine64 WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
   fi
 }
 
