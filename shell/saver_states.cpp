@@ -114,7 +114,9 @@ SaverStep DecideSaverStep(const SaverState& s, SaverEvent event, bool preview) {
       if (s.phase == P::Verifying) return Go(P::Closing, CloseWindow);
       return Stay(s);
     case SaverEvent::Destroy:
-      return Go(P::Closing);
+      // Sent during the run (a preview's host goes): the run stops, and the
+      // render side frees its ferns once the run has returned.
+      return Go(P::Closing, s.phase == P::Computing ? AbortRun : 0u);
     case SaverEvent::DialogAbort:
     case SaverEvent::RunEnded:
       if (s.phase == P::Computing) return Go(P::Showing);

@@ -282,7 +282,7 @@ SaverStep StepSaver(HWND window, SaverEvent event) {
 void RunDueComputation(HWND window) {
   if (window == nullptr || !IsWindow(window)) return;
   if ((StepSaver(window, SaverEvent::LoopTurn).actions & StartRun) == 0) return;
-  const bool aborted = ComputeLackingFerns(window);
+  const bool aborted = ComputeLackingFerns();
   StepSaver(window, aborted ? SaverEvent::DialogAbort : SaverEvent::RunEnded);
   // The dialog's thread took the activation; keys must reach the saver again.
   if (!Shell().previewMode && Shell().saver.phase == SaverPhase::Showing) {
