@@ -70,7 +70,7 @@ SaverStep OnPowerOrInput(const SaverState& s, bool power) {
 
 SaverStep Preview(const SaverState& s, SaverEvent event) {
   switch (event) {
-    case SaverEvent::Announce:
+    case SaverEvent::SameDepthChange:
     case SaverEvent::DepthChange:
     case SaverEvent::Follow:
     case SaverEvent::Input:
@@ -90,7 +90,7 @@ SaverStep Preview(const SaverState& s, SaverEvent event) {
 SaverStep DecideSaverStep(const SaverState& s, SaverEvent event, bool preview) {
   if (preview) return Preview(s, event);
   switch (event) {
-    case SaverEvent::Announce:
+    case SaverEvent::SameDepthChange:
       return OnDisplayChange(s, false);
     case SaverEvent::DepthChange:
       return OnDisplayChange(s, true);

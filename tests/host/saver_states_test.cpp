@@ -53,7 +53,7 @@ TEST(SaverStatesTest, EveryEventInEveryState) {
   // erase inside the prompt leaves the run to the loop (RunDue).
   const SaverState columns[] = {St, Du, Co, Sh, VeS, VeT, VeD, Cl};
   const Row<8> table[] = {
-      {E::Announce, {{St, Look}, {Du, Look}, {Co, Look}, {Sh, Look}, {VeS, Look}, {VeT, Look}, {VeD, Look}, {Cl, 0}}},
+      {E::SameDepthChange, {{St, Look}, {Du, Look}, {Co, Look}, {Sh, Look}, {VeS, Look}, {VeT, Look}, {VeD, Look}, {Cl, 0}}},
       {E::DepthChange, {{St, Post}, {Du, Post}, {Co, Abort | Post}, {Sh, Post}, {VeS, 0}, {VeT, 0}, {VeD, 0}, {Cl, 0}}},
       {E::Follow, {{St, Lay}, {St, Lay}, {Co, Look}, {St, Lay}, {VeS, 0}, {VeT, 0}, {VeD, 0}, {Cl, 0}}},
       {E::Erase, {{Du, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {VeS, 0}, {VeD, 0}, {VeD, 0}, {Cl, 0}}},
@@ -76,7 +76,7 @@ TEST(SaverStatesTest, EveryEventInEveryState) {
 TEST(SaverStatesTest, EveryEventInEveryStateOfAPreview) {
   const SaverState columns[] = {St, Du, Co, Sh, Cl};
   const Row<5> table[] = {
-      {E::Announce, {{St, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Cl, 0}}},
+      {E::SameDepthChange, {{St, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Cl, 0}}},
       {E::DepthChange, {{St, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Cl, 0}}},
       {E::Follow, {{St, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Cl, 0}}},
       {E::Erase, {{Du, 0}, {Du, 0}, {Co, 0}, {Sh, 0}, {Cl, 0}}},
