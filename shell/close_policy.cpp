@@ -41,19 +41,27 @@ void RefreshCursorReference(ShellState& shell) {
 
 // NotAnswered lets DefWindowProcA destroy the window. Only the 9x family asks
 // the password hook. A prompt refused after a new colour depth stands for that
-// depth: it is not asked about again.
+// depth: it is not asked about again. A new depth's close that the debounce
+// held back is queued again by the tick, and asked then.
 Answer OnClose(ShellState& shell, const Message& m) {
   if (shell.closeApproved != 0) return NotAnswered;
+  shell.closePending = false;  // this is the close that was wanted
   const SaverStep step = StepSaver(m.window, SaverEvent::Close);
   if ((step.actions & CloseWindow) != 0) return NotAnswered;
   if ((step.actions & AskPassword) == 0) return Answered(0);
-  if (!shell.onWin9x || VerifyBeforeClose(m.window) != 0) {
+  bool asked = true;
+  if (!shell.onWin9x || VerifyBeforeClose(m.window, &asked) != 0) {
     StepSaver(m.window, SaverEvent::Accepted);
     return NotAnswered;
   }
   const int surface = SurfaceBitsPerPixel();
-  if (shell.displayBitsPerPixel != 0 && surface != 0 && shell.displayBitsPerPixel != surface) {
-    shell.refusedBitsPerPixel = shell.displayBitsPerPixel;
+  const int depth = shell.displayBitsPerPixel;
+  if (depth != 0 && surface != 0 && depth != surface && depth != shell.refusedBitsPerPixel) {
+    if (asked) {
+      shell.refusedBitsPerPixel = depth;
+    } else {
+      shell.closePending = true;
+    }
   }
   StepSaver(m.window, SaverEvent::Refused);
   RefreshCursorReference(shell);

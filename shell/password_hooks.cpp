@@ -71,8 +71,9 @@ void SetSaverRunning(UINT running) {
   SystemParametersInfoA(SpiScreenSaverRunning, running, &previous, 0);
 }
 
-LONG VerifyBeforeClose(HWND window) {
+LONG VerifyBeforeClose(HWND window, bool* asked) {
   ShellState& shell = Shell();
+  *asked = false;
   if (shell.verifying || shell.closeApproved != 0) return 0;
   if (shell.verifyPassword == nullptr) {
     shell.closeApproved = 1;
@@ -84,6 +85,7 @@ LONG VerifyBeforeClose(HWND window) {
     return shell.closeApproved;
   }
   shell.verifying = true;
+  *asked = true;
   DropWaitingTicks(window);
   const LRESULT answer = SendMessageA(window, VerifyRequestMessage, 0, 0);
   // The hook answers a 32-bit BOOL; kept as it comes.

@@ -20,8 +20,10 @@ void LoadPasswordHook();
 void UnloadPasswordHook();
 // SystemParametersInfoA(SPI_SCREENSAVERRUNNING) on the Windows 9x family only.
 void SetSaverRunning(UINT running);
-// Asks the hook whether a close may go ahead; non-zero lets it.
-LONG VerifyBeforeClose(HWND window);
+// Asks the hook whether a close may go ahead; non-zero lets it. `asked` tells
+// whether the hook ran: a refusal without it (the debounce, a check under way)
+// says nothing about the password.
+LONG VerifyBeforeClose(HWND window, bool* asked);
 // Calls MPR.DLL's PwdChangePasswordA("SCRSAVE", window, 0, 0) if it is there.
 void RequestPasswordChange(HWND window);
 

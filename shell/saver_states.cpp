@@ -70,7 +70,7 @@ SaverStep OnPowerOrInput(const SaverState& s, bool power) {
 
 SaverStep Preview(const SaverState& s, SaverEvent event) {
   switch (event) {
-    case SaverEvent::Announce:
+    case SaverEvent::SameDepthChange:
     case SaverEvent::DepthChange:
     case SaverEvent::Follow:
     case SaverEvent::Input:
@@ -90,7 +90,7 @@ SaverStep Preview(const SaverState& s, SaverEvent event) {
 SaverStep DecideSaverStep(const SaverState& s, SaverEvent event, bool preview) {
   if (preview) return Preview(s, event);
   switch (event) {
-    case SaverEvent::Announce:
+    case SaverEvent::SameDepthChange:
       return OnDisplayChange(s, false);
     case SaverEvent::DepthChange:
       return OnDisplayChange(s, true);
@@ -114,7 +114,9 @@ SaverStep DecideSaverStep(const SaverState& s, SaverEvent event, bool preview) {
       if (s.phase == P::Verifying) return Go(P::Closing, CloseWindow);
       return Stay(s);
     case SaverEvent::Destroy:
-      return Go(P::Closing);
+      // Sent during the run (a preview's host goes): the run stops, and the
+      // render side frees its ferns once the run has returned.
+      return Go(P::Closing, s.phase == P::Computing ? AbortRun : 0u);
     case SaverEvent::DialogAbort:
     case SaverEvent::RunEnded:
       if (s.phase == P::Computing) return Go(P::Showing);

@@ -16,20 +16,20 @@ enum class SaverPhase : unsigned char {
 constexpr int SaverPhaseCount = 6;
 
 enum class SaverEvent : unsigned char {
-  Announce,     // WM_DISPLAYCHANGE at the surface's colour depth (or one already refused)
-  DepthChange,  // WM_DISPLAYCHANGE at a new colour depth
-  Follow,       // the queued follow of the displays
-  Erase,        // the background erase of a paint
-  Tick,         // the animation timer
-  Input,        // a key, button, mouse travel or lost activation, through the close policy
-  Close,        // WM_CLOSE
-  Refused,      // the password check said no (or was debounced)
-  Accepted,     // the password check said yes, or there is none
-  Power,        // WM_POWERBROADCAST, or a critical resume
-  Destroy,      // WM_DESTROY
-  DialogAbort,  // the run stopped on a move or Escape at its dialog
-  RunEnded,     // the run returned on its own (complete or out of memory)
-  LoopTurn,     // the window's own message loop, between two messages
+  SameDepthChange,  // WM_DISPLAYCHANGE at the surface's colour depth (or one already refused)
+  DepthChange,      // WM_DISPLAYCHANGE at a new colour depth
+  Follow,           // the queued follow of the displays
+  Erase,            // the background erase of a paint
+  Tick,             // the animation timer
+  Input,            // a key, button, mouse travel or lost activation, through the close policy
+  Close,            // WM_CLOSE
+  Refused,          // the password check said no (or was debounced)
+  Accepted,         // the password check said yes, or there is none
+  Power,            // WM_POWERBROADCAST, or a critical resume
+  Destroy,          // WM_DESTROY
+  DialogAbort,      // the run stopped on a move or Escape at its dialog
+  RunEnded,         // the run returned on its own (complete or out of memory)
+  LoopTurn,         // the window's own message loop, between two messages
 };
 constexpr int SaverEventCount = 14;
 

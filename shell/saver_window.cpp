@@ -79,6 +79,13 @@ void PostFollow(ShellState& shell, HWND window) {
   }
 }
 
+// A full queue loses a posted close: the tick posts it again.
+void PostCloseOrKeepIt(ShellState& shell, HWND window) {
+  shell.closePending = PostMessageA(window, WM_CLOSE, 0, 0) == FALSE;
+}
+
+bool Closing(const ShellState& shell) { return shell.saver.phase == SaverPhase::Closing; }
+
 // --- The window procedure's handlers -------------------------------------
 
 struct Message {
@@ -133,7 +140,7 @@ LRESULT OnEraseBackground(const Message& m) {
 }
 
 LRESULT OnPaint(ShellState& shell, const Message& m) {
-  if (shell.closeApproved != 0) return Default(m);
+  if (Closing(shell)) return Default(m);
   if (!shell.previewMode) SetCursor(nullptr);
   return Forward(m);
 }
@@ -150,7 +157,7 @@ LRESULT OnHelpOrContextMenu(const ShellState& shell, const Message& m) {
 
 // Key, mouse-move and button-down messages after an approved close.
 LRESULT OnInput(const ShellState& shell, const Message& m) {
-  if (shell.closeApproved != 0) return Default(m);
+  if (Closing(shell)) return Default(m);
   return Forward(m);
 }
 
@@ -194,7 +201,7 @@ LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
     shell.displayAnnounced = true;
     shell.displayBitsPerPixel = bits;
   }
-  StepSaver(m.window, newDepth ? SaverEvent::DepthChange : SaverEvent::Announce);
+  StepSaver(m.window, newDepth ? SaverEvent::DepthChange : SaverEvent::SameDepthChange);
   return Default(m);
 }
 
@@ -205,7 +212,8 @@ LRESULT OnDisplayChange(ShellState& shell, const Message& m) {
 // something did: a look that finds the layout as it was leaves the pictures.
 LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
   shell.followPending = false;
-  const SaverStep step = DecideSaverStep(shell.saver, SaverEvent::Follow, shell.previewMode);
+  const SaverState from = shell.saver;
+  const SaverStep step = DecideSaverStep(from, SaverEvent::Follow, shell.previewMode);
   if ((step.actions & QueueFollow) != 0) PostFollow(shell, m.window);
   if ((step.actions & LayOut) == 0) return 0;
   FitToVirtualScreen(shell, m.window);
@@ -215,12 +223,21 @@ LRESULT OnFollowDisplays(ShellState& shell, const Message& m) {
     shell.displaySettling = true;
     shell.displayChangeTick = DisplayPlatform().tickCount();
   }
-  if (FollowDisplays(m.window, change)) shell.saver = step.next;
+  // The move's erase, inside SetWindowPos, may have stepped the state already
+  // (a first erase makes the run due, for the layout followed here).
+  if (FollowDisplays(m.window, change) && shell.saver.phase == from.phase &&
+      shell.saver.interrupted == from.interrupted) {
+    shell.saver = step.next;
+  }
   return 0;
 }
 
 LRESULT OnTimer(ShellState& shell, const Message& m) {
-  if (shell.closeApproved != 0) return 0;  // closing: no more drawing
+  if (Closing(shell)) return 0;  // no more drawing
+  // Not inside the prompt, whose answer stands for it.
+  if (shell.closePending && shell.saver.phase != SaverPhase::Verifying) {
+    PostCloseOrKeepIt(shell, m.window);
+  }
   const SaverStep step = StepSaver(m.window, SaverEvent::Tick);
   if ((step.actions & QueueFollow) != 0 && shell.displaySettling) {
     // Unsigned: right across the wrap of the 49.7-day count.
@@ -273,7 +290,7 @@ SaverStep StepSaver(HWND window, SaverEvent event) {
   const SaverStep step = DecideSaverStep(shell.saver, event, shell.previewMode);
   shell.saver = step.next;
   if ((step.actions & AbortRun) != 0) AbortComputation();
-  if ((step.actions & PostClose) != 0) PostMessageA(window, WM_CLOSE, 0, 0);
+  if ((step.actions & PostClose) != 0) PostCloseOrKeepIt(shell, window);
   // A tick's look is wanted only while a change settles: the tick decides.
   if ((step.actions & QueueFollow) != 0 && event != SaverEvent::Tick) PostFollow(shell, window);
   return step;
@@ -282,7 +299,7 @@ SaverStep StepSaver(HWND window, SaverEvent event) {
 void RunDueComputation(HWND window) {
   if (window == nullptr || !IsWindow(window)) return;
   if ((StepSaver(window, SaverEvent::LoopTurn).actions & StartRun) == 0) return;
-  const bool aborted = ComputeLackingFerns(window);
+  const bool aborted = ComputeLackingFerns();
   StepSaver(window, aborted ? SaverEvent::DialogAbort : SaverEvent::RunEnded);
   // The dialog's thread took the activation; keys must reach the saver again.
   if (!Shell().previewMode && Shell().saver.phase == SaverPhase::Showing) {

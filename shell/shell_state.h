@@ -33,6 +33,7 @@ struct ShellState {
   bool displayAnnounced;     // WM_DISPLAYCHANGE came since the last follow
   int displayBitsPerPixel;   // the colour depth it announced
   int refusedBitsPerPixel;   // a new depth whose close the password refused: not asked again
+  bool closePending;         // a WM_CLOSE to queue again: lost, or held back by the debounce
   bool displaySettling;      // the ticks still look for a late report of a change
   DWORD displayChangeTick;   // the display clock at the last change
 

@@ -52,8 +52,9 @@ void OnInitDialog(HWND window, LPARAM state) {
   if (dialog.finished.load()) EndDialog(window, 1);
 }
 
+// The abort flag is every run's: a dialog that outlives its run leaves it alone.
 void OnMouseMove(const ProgressDialogState& dialog) {
-  if (dialog.clientWidth < FullSizeMinWidth) return;
+  if (dialog.clientWidth < FullSizeMinWidth || dialog.finished.load()) return;
   if (CursorMoved(dialog)) Progress().abortFlag.store(1, std::memory_order_release);
 }
 
@@ -95,18 +96,22 @@ void SetStatusText(void* context, int controlId, const char* text) {
   if (window != nullptr) SetDlgItemTextA(window, controlId, text);
 }
 
-// Waits for `object` while still answering messages that other threads send to
-// this thread's windows, so that a dialog thread which sends to the saver
-// window while it opens or closes cannot stall on us. Posted messages stay queued.
+// Waits for `object` (none: the whole time) while still answering messages
+// that other threads send to this thread's windows, so that a dialog thread
+// which sends to the saver window while it opens or closes cannot stall on us.
+// Posted messages stay queued.
 bool WaitAnsweringSentMessages(HANDLE object, DWORD timeoutMs) {
+  const DWORD count = object != nullptr ? 1 : 0;
   const DWORD start = GetTickCount();
   for (;;) {
     const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) return WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
+    if (elapsed >= timeoutMs) {
+      return count != 0 && WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
+    }
     const DWORD result =
-        MsgWaitForMultipleObjects(1, &object, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
-    if (result == WAIT_OBJECT_0) return true;
-    if (result != WAIT_OBJECT_0 + 1) return false;  // timed out or failed
+        MsgWaitForMultipleObjects(count, &object, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+    if (count != 0 && result == WAIT_OBJECT_0) return true;
+    if (result != WAIT_OBJECT_0 + count) return false;  // timed out or failed
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
@@ -132,6 +137,16 @@ HANDLE OpenProgressDialog(ProgressDialogState& dialog) {
     }
   }
   return thread;
+}
+
+// The finished dialog's hold, answering sent messages: one that aborts (a new
+// colour depth, a power event) ends it at once.
+void HoldFinishedDialog(const ProgressState& progress) {
+  constexpr DWORD SliceMs = 50;
+  for (DWORD held = 0; held < ProgressHoldMs; held += SliceMs) {
+    if (progress.abortFlag.load(std::memory_order_acquire) != 0) return;
+    WaitAnsweringSentMessages(nullptr, SliceMs);
+  }
 }
 
 void CloseProgressDialog(ProgressDialogState& dialog, HANDLE thread) {
@@ -238,7 +253,7 @@ PrecomputeResult RunWithProgressDialog(int clientWidth, int clientHeight,
   const PrecomputeResult result = computation.run(computation.context, DialogProgressPort(*dialog));
   if (result.outcome == PrecomputeOutcome::Completed &&
       progress.abortFlag.load(std::memory_order_acquire) == 0 && clientWidth >= FullSizeMinWidth) {
-    Sleep(ProgressHoldMs);
+    HoldFinishedDialog(progress);
   }
   CloseProgressDialog(*dialog, thread);
   ReleaseProgressDialogState(dialog);

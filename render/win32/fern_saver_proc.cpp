@@ -26,6 +26,11 @@ GlSurfaceCalls g_calls = PlatformGlCalls;
 
 const char ErrorCaption[] = "Error";
 
+// A run is under way on this thread; a WM_DESTROY answered inside it (a
+// preview's host destroyed) leaves the ferns and the sink to the run's end.
+bool g_runUnderWay = false;
+bool g_releaseAfterRun = false;
+
 // A set-up step failed: one box, then the window goes. WM_DESTROY (delivered
 // inside DestroyWindow) releases whatever had been acquired up to here.
 void FailSetUp(HWND window, HWND boxOwner, const char* text) {
@@ -113,8 +118,13 @@ void OnSize(HWND, UINT, int, int) {
 }
 
 void OnDestroy(HWND window) {
-  FreeMonitorFerns(SaverMonitorFerns());
-  SaverGlSink().Release();
+  if (g_runUnderWay) {
+    AbortComputation();
+    g_releaseAfterRun = true;
+  } else {
+    FreeMonitorFerns(SaverMonitorFerns());
+    SaverGlSink().Release();
+  }
   GlSurfaceState& surface = GlSurface();
   const GlSurfaceCalls& gl = GlSurfacePlatform();
   if (surface.renderingContext != nullptr) {
@@ -150,7 +160,6 @@ PrecomputeResult ComputeForWindow(void*, const ProgressPort& port) {
   return StartMonitorFerns(SaverMonitorFerns(), SaverGlSink(), port, Progress());
 }
 
-
 }  // namespace
 
 GlSurfaceState& GlSurface() { return g_surface; }
@@ -172,7 +181,7 @@ bool FollowDisplays(HWND window, const DisplayChange& change) {
   return true;
 }
 
-bool ComputeLackingFerns(HWND) {
+bool ComputeLackingFerns() {
   MonitorFerns& ferns = SaverMonitorFerns();
   if (!LacksFerns(ferns)) return false;  // the pictures have started on what they keep
   // A new run: an abort of an earlier one does not stop it.
@@ -180,10 +189,17 @@ bool ComputeLackingFerns(HWND) {
   // The window's middle is the dialog's on a window with one picture; over
   // several monitors the dialog is centred on one of them.
   const MonitorLayout& layout = ferns.layout;
+  g_runUnderWay = true;
   RunWithProgressDialog(layout.client.width, layout.client.height,
                         DialogComputation{nullptr, &ComputeForWindow},
                         layout.count > 1 ? ProgressRecentre::DialogMiddle
                                          : ProgressRecentre::WindowMiddle);
+  g_runUnderWay = false;
+  if (g_releaseAfterRun) {
+    g_releaseAfterRun = false;
+    FreeMonitorFerns(SaverMonitorFerns());
+    SaverGlSink().Release();
+  }
   return Progress().abortFlag.load(std::memory_order_acquire) != 0;
 }
 

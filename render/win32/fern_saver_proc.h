@@ -26,7 +26,7 @@ bool FollowDisplays(HWND window, const DisplayChange& change);
 // what the layout lacks beside the progress dialog (nothing to compute, no
 // dialog) and starts the pictures on it. Returns true when the dialog's abort
 // stopped it.
-bool ComputeLackingFerns(HWND window);
+bool ComputeLackingFerns();
 // Stops the run under way before its next level (on this thread, from a
 // message answered during the run).
 void AbortComputation();

@@ -233,20 +233,24 @@ TEST_F(ProgressDialogTest, DialogProcAnswersFalseToEveryMessage) {
   }
 }
 
-TEST_F(ProgressDialogTest, MouseMoveAbortsOnlyOnAFullSizeWindow) {
+// A dialog whose run has finished (it outlived it) leaves the flag, which
+// the next run shares, alone.
+TEST_F(ProgressDialogTest, MouseMoveAbortsOnlyOnAFullSizeWindowDuringItsRun) {
   const struct {
     int width;
     bool cursorMoves;
+    bool finished;
     std::uint8_t abortFlag;
   } cases[] = {
-      {1024, true, 1}, {320, true, 1}, {319, true, 0},
-      {152, true, 0},  {1024, false, 0},
+      {1024, true, false, 1}, {320, true, false, 1},  {319, true, false, 0},
+      {152, true, false, 0},  {1024, false, false, 0}, {1024, true, true, 0},
   };
   for (const auto& c : cases) {
     ResetProgress(Progress());
     SetCursorPos(30, 30);
     OpenDialog dialog(c.width, 768);
     ASSERT_NE(dialog.window(), nullptr);
+    dialog.state().finished = c.finished;
     if (c.cursorMoves) SetCursorPos(35, 30);
     SendMessageA(dialog.window(), WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(Progress().abortFlag.load(), c.abortFlag) << "width " << c.width;
@@ -402,6 +406,56 @@ TEST_F(ProgressDialogTest, NarrowRunClosesTheDialogWithoutHold) {
   EXPECT_TRUE(g_log.destroyed.load());
   ASSERT_NE(g_log.hideTick.load(), 0u);
   EXPECT_LT(g_log.hideTick.load() - g_log.lastBeforeLevelTick.load(), ProgressHoldMs);
+}
+
+// An abort that comes during the hold of a complete run, as a message sent
+// to the computing thread (a new colour depth): answered at once, it ends the hold.
+std::atomic<DWORD> g_computedTick{0};
+std::atomic<DWORD> g_abortTick{0};
+
+LRESULT CALLBACK AbortingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  Progress().abortFlag.store(1);
+  g_abortTick = GetTickCount();
+  return 0;
+}
+
+DWORD WINAPI AbortOnceComputed(LPVOID window) {
+  if (Eventually([] { return g_computedTick.load() != 0; }, 20000)) {
+    SendMessageA(static_cast<HWND>(window), WM_APP, 0, 0);
+  }
+  return 0;
+}
+
+TEST_F(ProgressDialogTest, AnAbortSentDuringTheHoldEndsIt) {
+  WNDCLASSA c{};
+  c.lpfnWndProc = AbortingProc;
+  c.hInstance = GetModuleHandleA(nullptr);
+  c.lpszClassName = "morv-hold-abort";
+  RegisterClassA(&c);
+  const HWND window = CreateWindowExA(0, c.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                      nullptr, c.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  g_computedTick = 0;
+  g_abortTick = 0;
+  struct Computation {
+    static PrecomputeResult Run(void*, const ProgressPort& port) {
+      const PrecomputeResult result = PrecomputeFerns(Store(), 640, 480, port, Progress());
+      g_computedTick = GetTickCount();
+      return result;
+    }
+  };
+  const HANDLE sender = CreateThread(nullptr, 0, AbortOnceComputed, window, 0, nullptr);
+  const PrecomputeResult result =
+      RunWithProgressDialog(640, 480, DialogComputation{nullptr, &Computation::Run});
+  WaitForSingleObject(sender, INFINITE);
+  CloseHandle(sender);
+  DestroyWindow(window);
+  UnregisterClassA(c.lpszClassName, c.hInstance);
+  EXPECT_EQ(result.outcome, PrecomputeOutcome::Completed);
+  ASSERT_NE(g_abortTick.load(), 0u);
+  EXPECT_LT(g_abortTick.load() - g_computedTick.load(), ProgressHoldMs);
+  EXPECT_LT(g_log.hideTick.load() - g_computedTick.load(), ProgressHoldMs);
 }
 
 TEST_F(ProgressDialogTest, EscapeWithTheCursorAlreadyCentredDoesNotAbort) {

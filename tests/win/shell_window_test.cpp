@@ -235,7 +235,7 @@ TEST_F(SaverWindowTest, TicksPaintAndInputReachTheSaverUntilACloseIsApproved) {
               Shell().verifying = true;  // keeps the close policy quiet; routing is the subject
               for (UINT m : messages) EXPECT_EQ(reaching(saver, m), 1) << m;
               Shell().verifying = false;
-              Shell().closeApproved = 1;
+              Shell().saver.phase = SaverPhase::Closing;
               EXPECT_EQ(SendMessageA(saver, WM_TIMER, 1, 0), 0);
               for (UINT m : messages) {
                 EXPECT_EQ(reaching(saver, m), 0) << m;

@@ -55,7 +55,7 @@ LRESULT CALLBACK FernSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 bool FollowDisplays(HWND, const DisplayChange&) { return true; }
-bool ComputeLackingFerns(HWND) { return false; }
+bool ComputeLackingFerns() { return false; }
 void AbortComputation() {}
 int SurfaceBitsPerPixel() { return 0; }
 
