@@ -2,9 +2,9 @@
 # Installs what is missing, then builds and runs every test suite: the host tests
 # (with the Linux display mode's end-to-end scripts under the real XScreenSaver daemon,
 # its Debian package, and the i386 build of the fern engine, natively or under
-# qemu-i386), the web page in headless Chromium and the WebAssembly engine under Node, the same tests under
-# AddressSanitizer/UBSan, short fuzzing runs, and the Windows build's tests and
-# end-to-end scripts under Wine on a virtual X display.
+# qemu-i386), the web page in Chromium, Firefox ESR and WebKitGTK and the WebAssembly
+# engine under Node, the same tests under AddressSanitizer/UBSan, short fuzzing runs,
+# and the Windows build's tests and end-to-end scripts under Wine on a virtual X display.
 #
 # The Windows tests spend most of their time waiting on Wine and on the saver's ticks,
 # not computing: once the Windows builds are made they run in the background, one at a
@@ -53,7 +53,7 @@ morv_group_start "$runs/wine" bash -c '. scripts/wine-session.sh && morv_wine_st
   ctest --preset "$MORV_WIN_PRESET" -j 1' >"$wine_log" 2>&1
 wine_tests=$morv_group_pid
 
-step "web page: emscripten build, then the page in headless Chromium against the host tool's pictures"
+step "web page: emscripten build, then the page in Chromium, Firefox ESR and WebKitGTK against the host tool's pictures"
 cmake --preset web -DMORV_WERROR=ON -DMORV_HOST_TOOL="$root/build/host/tools/morvessantique-tool" >/dev/null
 cmake --build --preset web -j "$jobs"
 # Its own group too, so that what its browsers leave behind ends with it.
