@@ -2,7 +2,7 @@
 # outlives its end, and no temporary folder of it is left. Beside wine-session.sh, as a
 # part of the test command rather than of a test.
 #   morv_group_start DIR COMMAND...  runs it in a session and process group of its own,
-#                                    with TMPDIR=DIR/tmp and MORV_RUN=DIR; sets
+#                                    with TMPDIR=DIR/tmp and MORV_RUN_DIR=DIR; sets
 #                                    morv_group_pid (wait on it)
 #   morv_group_end DIR               ends what is left of it, then removes DIR
 #   morv_group_run DIR COMMAND...    both, with its exit status; the wait is one that a
@@ -11,7 +11,7 @@
 #                                    under RUNS; shows LOG when PID, the background run
 #                                    WHAT, failed or was stopped; removes RUNS; exits
 # The scripts make their Wine prefixes, X authority files and scratch folders under
-# TMPDIR, so that DIR holds all of them. What leaves the group still has MORV_RUN in its
+# TMPDIR, so that DIR holds all of them. What leaves the group still has MORV_RUN_DIR in its
 # environment: wineserver (a session of its own), a browser started detached. (Not
 # TMPDIR: Wine runs without it, see wine-bin/wine.) Safe in a script under set -e, also
 # in its EXIT trap.
@@ -28,18 +28,18 @@ morv_group_start() {
   # child is a subshell outside the group, which no KILL reaches, and whose notice of
   # a killed command goes nowhere: the caller gets only the command's status.
   (
-    TMPDIR=$dir/tmp MORV_RUN=$dir setsid -w bash -c 'echo $$ >"$0/pgid" && exec "$@"' "$dir" "$@" </dev/null 2>&3 3>&-
+    TMPDIR=$dir/tmp MORV_RUN_DIR=$dir setsid -w bash -c 'echo $$ >"$0/pgid" && exec "$@"' "$dir" "$@" </dev/null 2>&3 3>&-
     exit $?
   ) 3>&2 2>/dev/null &
   morv_group_pid=$!
 }
 
-# morv_group_members DIR: the live processes that carry the run's MORV_RUN, and those of
+# morv_group_members DIR: the live processes that carry the run's MORV_RUN_DIR, and those of
 # its group while one of them is still in it: once the group has ended, its number may
 # lead another one, which is not ours to end.
 morv_group_members() {
   local pgid marked
-  marked=$(grep -lszxF "MORV_RUN=$1" /proc/[0-9]*/environ | while read -r environ; do
+  marked=$(grep -lszxF "MORV_RUN_DIR=$1" /proc/[0-9]*/environ | while read -r environ; do
     environ=${environ#/proc/}
     grep -qs '^State:[[:space:]]*Z' "/proc/${environ%/environ}/status" || echo "${environ%/environ}"
   done)

@@ -23,7 +23,7 @@ heads=$(xdpyinfo -ext XINERAMA | grep -c 'head #')
 # every head has the first one's single mode at 0,0: two mirrored 800x600
 # monitors, which the saver rightly draws as one picture. No X server here gives
 # Wine 10 two heads through RandR, so there is nothing side by side to test.
-listed=$("$wine" "$probe" monitors 2>/dev/null | tr -d '\r' | paste -sd ' ')
+listed=$("$wine" "$probe" monitors 2>/dev/null | tr -d '\r' | LC_ALL=C sort | paste -sd ' ')
 case $listed in
   "0,0-800,600 800,0-1440,480") ;;
   "0,0-800,600 0,0-800,600")

@@ -28,7 +28,7 @@ sleep 300 &
 echo $! >"$out/child"
 (trap '' TERM; exec sleep 300) &
 echo $! >"$out/stubborn"
-setsid sleep 300 &
+env -u TMPDIR setsid sleep 300 &  # as Wine is started: without TMPDIR
 echo $! >"$out/detached"
 echo $$ >"$out/ready"
 wait

@@ -46,6 +46,8 @@ endif()
 if(NOT MORV_WINDOWS AND NOT MORV_SANITIZE)
   add_test(NAME wine_boot_waits_for_a_ready_prefix
            COMMAND bash ${MORV_HOST_TESTS}/wine_boot_ready.sh)
+  add_test(NAME wine_runs_without_tmpdir
+           COMMAND bash ${MORV_HOST_TESTS}/wine_shim_test.sh)
   add_test(NAME runs_i386_probes_where_programs_may_run
            COMMAND bash ${MORV_HOST_TESTS}/runs_i386_probe.sh)
   set_tests_properties(runs_i386_probes_where_programs_may_run PROPERTIES SKIP_RETURN_CODE 77)

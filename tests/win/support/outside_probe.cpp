@@ -26,7 +26,7 @@
 //     then tells every top-level window. Prints the result; exit 1 when it failed.
 //   outside_probe monitors
 //     Prints each monitor's rectangle as the system lists it (rcMonitor,
-//     "LEFT,TOP-RIGHT,BOTTOM"), one a line, the primary first.
+//     "LEFT,TOP-RIGHT,BOTTOM"), one a line (in no promised order).
 //   outside_probe lock-setting | unlock-setting
 //     Gives HKCU\Software\Quillane\Morvessantique a security descriptor that
 //     lets everybody read it and nobody write it (creating the key if needed),
