@@ -101,12 +101,21 @@ buildinfo=$(
   set -e
   echo "SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
   win32_cxx=$(program win32 CMAKE_CXX_COMPILER)
-  # emcc's clang and wasm-ld: the LLVM that it says it runs.
   web_cxx=$(program web CMAKE_CXX_COMPILER)
-  llvm=$("$web_cxx" -v 2>&1 | sed -n 's/^InstalledDir: //p')
+  emconfig=$(dirname "$web_cxx")/em-config
   # emcc's optimiser: the Node that its configuration names, and the acorn module that
   # this Node loads with the web preset's NODE_PATH.
-  node=$("$(dirname "$web_cxx")/em-config" NODE_JS | tr -d "[]'," | awk '{ print $1 }')
+  node=$("$emconfig" NODE_JS | tr -d "[]'," | awk '{ print $1 }')
+  # The clang and wasm-ld that emcc runs, as its configuration names them: in LLVM_ROOT,
+  # with the version Debian adds to their names (a plain wasm-ld there comes only with
+  # the lld package, which emscripten does not need).
+  llvm_tool() {
+    local version
+    version=$("$emconfig" "$2") && [ "$version" != None ] || version=
+    echo "$("$emconfig" LLVM_ROOT)/$1${version:+-$version}"
+  }
+  clang=$(llvm_tool clang CLANG_ADD_VERSION)
+  wasm_ld=$(llvm_tool wasm-ld LLVM_ADD_VERSION)
   acorn=$(NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH} "$node" -e \
           'process.stdout.write(require.resolve("acorn"))') ||
     { echo "BUILDINFO: emcc's Node ($node) finds no acorn" >&2; exit 1; }
@@ -114,7 +123,7 @@ buildinfo=$(
     used host CMAKE_CXX_COMPILER; used host CMAKE_LINKER; tool dpkg-shlibdeps
     used win32 CMAKE_CXX_COMPILER; used win32 CMAKE_LINKER
     owner "$("$win32_cxx" -print-file-name=libkernel32.a)"
-    used web CMAKE_CXX_COMPILER; owner "$llvm/clang"; owner "$llvm/wasm-ld"; tool wasm-opt
+    used web CMAKE_CXX_COMPILER; owner "$clang"; owner "$wasm_ld"; tool wasm-opt
     owner "$node"; owner "$acorn"
     tool strip-nondeterminism; tool xz
     [ -z "$MORV_SIGN_PKCS12" ] || tool osslsigncode; } | sort -u
