@@ -16,6 +16,8 @@
 # TMPDIR: Wine runs without it, see wine-bin/wine.) Safe in a script under set -e, also
 # in its EXIT trap.
 
+. "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"  # morv_wine_end
+
 # Tenths of a second between TERM and KILL.
 morv_group_grace=${morv_group_grace:-100}
 
@@ -67,7 +69,7 @@ morv_group_end() {
   done
   # Each Wine prefix still there has its wineserver, which ends that prefix's programs.
   find "$dir" -name system.reg -printf '%h\n' 2>/dev/null | while read -r prefix; do
-    WINEPREFIX=$prefix timeout 10 wineserver -k >/dev/null 2>&1 || true
+    morv_wine_end "$prefix"
   done
   mapfile -t left < <(morv_group_members "$dir")
   if [ ${#left[@]} -gt 0 ]; then

@@ -3,6 +3,7 @@
 #   morv_wine_pick          sets MORV_WINE, MORV_WIN_PRESET (win32 or win64), WINEARCH
 #   morv_wine_start [xvfb]  prefix (+ display); an EXIT trap ends wineserver and Xvfb
 #   morv_wine_stop          what that trap runs
+#   morv_wine_end PREFIX    ends its wineserver and programs, removes its socket's folder
 #   morv_wine_boot LOG      sets up a new prefix and waits until it is ready (or fails)
 #   morv_wine_build TARGET...  configures and builds them in the $MORV_WIN_PRESET build,
 #                           its output in build/$MORV_WIN_PRESET.log (shown when it fails)
@@ -94,8 +95,23 @@ morv_wine_unmanaged() {
   wineserver -w
 }
 
+# morv_wine_end PREFIX: ends that prefix's wineserver with its Windows programs, and
+# removes the folder of its socket, which Debian's Wine makes in /tmp (wine-XXXXXX/
+# server-DEV-INODE, after the prefix) and never removes.
+morv_wine_end() {
+  local id dir server=
+  id=$(stat -c '%d %i' "$1" 2>/dev/null) && server=$(printf 'server-%x-%x' $id)
+  WINEPREFIX=$1 timeout 10 wineserver -k >/dev/null 2>&1 || true
+  [ -n "$server" ] || return 0
+  for dir in /tmp/wine-*/"$server"; do
+    [ -d "$dir" ] || continue
+    rm -rf "$dir"
+    rmdir "${dir%/*}" 2>/dev/null || true
+  done
+}
+
 morv_wine_stop() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  [ -z "${WINEPREFIX:-}" ] || morv_wine_end "$WINEPREFIX"
   morv_xvfb_stop
   [ -n "${MORV_WINE_TMP:-}" ] && rm -rf "$MORV_WINE_TMP"
   true

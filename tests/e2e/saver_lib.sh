@@ -155,7 +155,7 @@ nested_display() {
   export DISPLAY=":$(head -1 "$work/xephyr.display")"
   xauth -q -f "$morv_xvfb_auth" add "$DISPLAY" . "$cookie"
   export WINEPREFIX=$work/prefix
-  at_exit 'wineserver -k >/dev/null 2>&1; true'
+  at_exit 'morv_wine_end "$WINEPREFIX"'
   MORV_WINE=$wine morv_wine_boot "$work/wineboot.log" ||
     { why="Wine did not set up the prefix of the nested display"; return 1; }
 }
